@@ -1,0 +1,8 @@
+#pragma once
+
+#include "comment/format.h"
+
+#include <memory>
+
+// A new comment style for the CommentStyle setting: 0 block, 1 line, anything else nesting.
+std::unique_ptr<CommentStyle> commentStyler();
