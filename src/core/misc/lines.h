@@ -18,8 +18,12 @@ std::string joinLines(const Lines& lines, std::string_view separator);
 // Drops empty lines from the end.
 Lines trimTrailingEmpty(Lines lines);
 std::string spaces(std::size_t n);
+// The column a line ends at when tabs stop every width bytes: displayWidth("ab\tc", 4) is 5.
+std::size_t displayWidth(std::string_view line, std::uint32_t width);
 // Pads every line so that what follows starts at a common column (tab stops every width).
 Lines alignColumns(bool useTab, std::uint32_t width, std::uint32_t column, const Lines& lines);
 // The label, one space, then spaces up to a multiple of the spacing size:
 // padLabel(" *") with SpacingSize 4 gives " *  ".
 std::string padLabel(std::string_view label);
+// One level of indentation inside a document: SpacingSize spaces with Space, a tab otherwise.
+std::string indent();
