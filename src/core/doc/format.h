@@ -48,6 +48,7 @@ public:
     Lines fileDocument() const;
 
 protected:
+    Lines introduction() const;
     // Whether a blank line goes before the parameter/return/exception block.
     virtual bool blankBeforeFunctionBlock(const Lines& params, const Lines& returns,
                                           const Lines& throws) const = 0;

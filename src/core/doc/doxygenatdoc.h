@@ -1,0 +1,9 @@
+#pragma once
+
+#include "doc/doxygenbsdoc.h"
+
+// "@param[in]", "@return", "@throw", ...; the copyright label stays "Copyright".
+class DoxygenATDocumentStyle : public DoxygenDocumentStyle {
+public:
+    DoxygenATDocumentStyle() : DoxygenDocumentStyle('@') {}
+};
