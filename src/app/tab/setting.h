@@ -5,10 +5,12 @@
 #include <QList>
 #include <QPoint>
 #include <QRect>
+#include <QSize>
 #include <QString>
 #include <QWidget>
 
 #include <cstdint>
+#include <string>
 
 class QCheckBox;
 class QLabel;

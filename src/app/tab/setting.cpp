@@ -1,0 +1,290 @@
+#include "tab/setting.h"
+
+#include "AppMain.h"
+#include "common/settingrecord.h"
+#include "misc/dock.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+
+#include <algorithm>
+#include <ctime>
+#include <iomanip>
+#include <locale>
+#include <sstream>
+
+using Dock = DockLayout::Dock;
+
+namespace {
+
+// Docks a new child into `layout` and names it for accessibility tools and desktop tests.
+template <class W>
+W* dock(DockLayout* layout, W* widget, Dock side, int size, const char* name = nullptr)
+{
+    if (name)
+        widget->setAccessibleName(QString::fromLatin1(name));
+    layout->dock(widget, side, size);
+    return widget;
+}
+
+// An empty container with its own docking layout.
+DockLayout* container(DockLayout* parent, Dock side, int size)
+{
+    return new DockLayout(dock(parent, new QWidget, side, size));
+}
+
+DockLayout* groupBox(DockLayout* parent, const char* title, int height = DefaultSize::groupBoxHeight)
+{
+    return new DockLayout(dock(parent, new QGroupBox(QString::fromUtf8(title)), Dock::Top, height));
+}
+
+QRadioButton* radio(DockLayout* group, const char* text, const char* name)
+{
+    return dock(group, new QRadioButton(QString::fromUtf8(text)), Dock::Top, DefaultSize::buttonHeight, name);
+}
+
+void label(DockLayout* layout, const char* text, Dock side, int size)
+{
+    dock(layout, new QLabel(QString::fromUtf8(text)), side, size);
+}
+
+// The integer at the start of a typed number: blanks and signs first (the last sign
+// counts), then an optional 0b/0o/0x prefix, then digits up to the first non-digit.
+// " -0x1F" gives -31, "8x" gives 8, "abc" gives 0. Growth stops beyond 32 bits, so
+// "99999999999" gives a large value instead of overflowing.
+std::int64_t readNumber(const std::string& text)
+{
+    constexpr std::int64_t limit = std::int64_t{1} << 33;
+    std::size_t i = 0;
+    bool negative = false;
+    for (; i < text.size() && std::string_view(" \t+-").find(text[i]) != std::string_view::npos; ++i)
+        if (text[i] != ' ' && text[i] != '\t')
+            negative = text[i] == '-';
+    int base = 10;
+    if (i + 1 < text.size() && text[i] == '0') {
+        switch (text[i + 1]) {
+        case 'b': case 'B': base = 2; break;
+        case 'o': case 'O': base = 8; break;
+        case 'x': case 'X': base = 16; break;
+        }
+        if (base != 10)
+            i += 2;
+    }
+    std::int64_t value = 0;
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        const int digit = c >= '0' && c <= '9'   ? c - '0'
+                          : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                          : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                                 : base;
+        if (digit >= base)
+            break;
+        value = std::min(value * base + digit, limit);
+    }
+    return negative ? -value : value;
+}
+
+// The value a number box gives: `empty` for an empty box, else the typed number bounded
+// to min..max. A replacement is written back into the box so that the user sees what was
+// taken; a number taken as typed keeps its text ("8x" stays "8x").
+std::uint32_t takeNumber(QLineEdit* box, std::uint32_t empty, std::uint32_t min, std::uint32_t max)
+{
+    const QString text = box->text();
+    if (text.isEmpty()) {
+        box->setText(QString::number(empty));
+        return empty;
+    }
+    const std::int64_t typed = readNumber(text.toStdString());
+    const auto value = static_cast<std::uint32_t>(std::clamp<std::int64_t>(typed, min, max));
+    if (value != typed)
+        box->setText(QString::number(value));
+    return value;
+}
+
+QString fromStd(const std::string& text) { return QString::fromStdString(text); }
+std::string toStd(const QLineEdit* box) { return box->text().toStdString(); }
+
+} // namespace
+
+Setting::Setting(QWidget* parent) : QWidget(parent)
+{
+    setWindowTitle(QString::fromUtf8("設定"));
+    buildLayout();
+    reloadSettings();
+    if (!mainWindow)
+        return;
+    const int x = g_settingRecord.windowX();
+    const int y = g_settingRecord.windowY();
+    QList<QRect> screens;
+    for (const QScreen* screen : QGuiApplication::screens())
+        screens.append(screen->geometry());
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    mainWindow->move(reachablePosition({x, y}, mainWindow->frameGeometry().size(), screens,
+                                       primary ? primary->geometry() : QRect()));
+}
+
+void Setting::buildLayout()
+{
+    auto* page = new DockLayout(this);
+
+    DockLayout* left = container(page, Dock::Left, 320);
+    DockLayout* comment = groupBox(left, "コメント形式");
+    m_commentC = radio(comment, "/** doc */スタイル", "setting.commentStyle.c");
+    m_commentJava = radio(comment, "/// doc スタイル", "setting.commentStyle.java");
+    m_commentD = radio(comment, "/++ doc +/スタイル", "setting.commentStyle.d");
+
+    DockLayout* document = groupBox(left, "ドキュメント形式");
+    m_documentBS = radio(document, "\\command スタイル", "setting.documentStyle.doxygenBS");
+    m_documentAT = radio(document, "@command スタイル", "setting.documentStyle.doxygenAT");
+    m_documentDDoc = radio(document, "DDocCommand : スタイル", "setting.documentStyle.ddoc");
+
+    DockLayout* spacing = groupBox(left, "空白の形式", 120);
+    m_spacingSpace = radio(spacing, "スペース", "setting.spacingStyle.space");
+    m_spacingTab = radio(spacing, "タブ", "setting.spacingStyle.tab");
+    m_spacingTabSpace = radio(spacing, "行頭はタブ、それ以外はスペースに変換", "setting.spacingStyle.tabSpace");
+    label(spacing, "タブスペース個数", Dock::Left, 100);
+    m_spacingSize = dock(spacing, new QLineEdit, Dock::Left, 50, "setting.spacingSize");
+
+    DockLayout* boxing = groupBox(left, "コメントのボックス化");
+    m_boxingHead = dock(boxing, new QCheckBox(QString::fromUtf8("先頭部分をボックス化する")), Dock::Top,
+                        DefaultSize::buttonHeight, "setting.boxingHeadStyle");
+    m_boxingFoot = dock(boxing, new QCheckBox(QString::fromUtf8("終端部分をボックス化する")), Dock::Top,
+                        DefaultSize::buttonHeight, "setting.boxingFootStyle");
+    DockLayout* boxRow = container(boxing, Dock::Top, 20);
+    label(boxRow, "ボックスのサイズ", Dock::Left, 100);
+    m_boxingSize = dock(boxRow, new QLineEdit, Dock::Left, 50, "setting.boxingSize");
+
+    DockLayout* right = container(page, Dock::Fill, 0);
+    DockLayout* date = groupBox(right, "日付設定", 200);
+    for (const char* text : {"日付のフォーマットを入力", "使用できるフォーマットは以下のとおり",
+                             "%Y2% %Y4% %M% %M2% %Men% %M[...]%", "%D% %D2% %Wen% %Wjp% %W[...]%",
+                             "%H% %H2% %MI% %MI2% %S% %S2%"})
+        label(date, text, Dock::Top, DefaultSize::labelHeight);
+    m_dateFormat = dock(date, new QLineEdit, Dock::Top, DefaultSize::textBoxHeight, "setting.dateFormat");
+
+    DockLayout* other = groupBox(right, "その他設定");
+    DockLayout* copyrightRow = container(other, Dock::Top, 20);
+    label(copyrightRow, "著作権表示", Dock::Left, 100);
+    m_copyright = dock(copyrightRow, new QLineEdit, Dock::Fill, 0, "setting.copyright");
+    DockLayout* authorRow = container(other, Dock::Top, 20);
+    label(authorRow, "作者", Dock::Left, 100);
+    m_author = dock(authorRow, new QLineEdit, Dock::Fill, 0, "setting.author");
+    dock(other, new QLabel(versionText()), Dock::Top, DefaultSize::labelHeight, "setting.version");
+
+    // Docked right in this order, so the row reads "適用", gap, "やり直し", gap.
+    DockLayout* buttons = container(container(right, Dock::Bottom, 30), Dock::Top, 20);
+    dock(buttons, new QWidget, Dock::Right, 10);
+    auto* reload = dock(buttons, new QPushButton(QString::fromUtf8("やり直し")), Dock::Right,
+                        DefaultSize::buttonWidth, "setting.reload");
+    dock(buttons, new QWidget, Dock::Right, 10);
+    auto* apply = dock(buttons, new QPushButton(QString::fromUtf8("適用")), Dock::Right,
+                       DefaultSize::buttonWidth, "setting.apply");
+    connect(reload, &QPushButton::clicked, this, &Setting::reloadSettings);
+    connect(apply, &QPushButton::clicked, this, &Setting::applyAndSave);
+}
+
+void Setting::showCommentStyle(SettingData::CommentStyle value)
+{
+    using enum SettingData::CommentStyle;
+    (value == C ? m_commentC : value == Java ? m_commentJava : m_commentD)->setChecked(true);
+}
+
+void Setting::showDocumentStyle(SettingData::DocumentStyle value)
+{
+    using enum SettingData::DocumentStyle;
+    (value == DoxygenBS ? m_documentBS : value == DoxygenAT ? m_documentAT : m_documentDDoc)->setChecked(true);
+}
+
+void Setting::showSpacingStyle(SettingData::SpacingStyle value)
+{
+    using enum SettingData::SpacingStyle;
+    (value == Tab ? m_spacingTab : value == Space ? m_spacingSpace : m_spacingTabSpace)->setChecked(true);
+}
+
+void Setting::showSpacingSize(std::uint32_t value) { m_spacingSize->setText(QString::number(value)); }
+void Setting::showBoxingHeadStyle(bool flag) { m_boxingHead->setChecked(flag); }
+void Setting::showBoxingFootStyle(bool flag) { m_boxingFoot->setChecked(flag); }
+void Setting::showBoxingSize(std::uint32_t value) { m_boxingSize->setText(QString::number(value)); }
+void Setting::showDateFormat(const std::string& text) { m_dateFormat->setText(fromStd(text)); }
+void Setting::showCopyright(const std::string& text) { m_copyright->setText(fromStd(text)); }
+void Setting::showAuthor(const std::string& text) { m_author->setText(fromStd(text)); }
+
+void Setting::reloadSettings()
+{
+    CSettingData& r = g_settingRecord;
+    r.Load();
+    showCommentStyle(r.commentStyle());
+    showDocumentStyle(r.documentStyle());
+    showSpacingStyle(r.spacingStyle());
+    showSpacingSize(r.spacingSize());
+    showBoxingHeadStyle(r.boxingHeadStyle());
+    showBoxingFootStyle(r.boxingFootStyle());
+    showBoxingSize(r.boxingSize());
+    showDateFormat(r.dateFormat());
+    showCopyright(r.copyright());
+    showAuthor(r.author());
+}
+
+void Setting::applySettings()
+{
+    using CS = SettingData::CommentStyle;
+    using DS = SettingData::DocumentStyle;
+    using SS = SettingData::SpacingStyle;
+    CSettingData& r = g_settingRecord;
+    r.m_commentStyle = m_commentC->isChecked() ? CS::C : m_commentJava->isChecked() ? CS::Java : CS::D;
+    r.m_documentStyle = m_documentBS->isChecked()   ? DS::DoxygenBS
+                        : m_documentAT->isChecked() ? DS::DoxygenAT
+                                                    : DS::DDoc;
+    r.m_spacingStyle = m_spacingSpace->isChecked() ? SS::Space : m_spacingTab->isChecked() ? SS::Tab : SS::TabSpace;
+    r.m_spacingSize = takeNumber(m_spacingSize, 4, SettingData::minSpacingSize, SettingData::maxSpacingSize);
+    r.m_boxingHeadStyle = m_boxingHead->isChecked();
+    r.m_boxingFootStyle = m_boxingFoot->isChecked();
+    r.m_boxingSize = takeNumber(m_boxingSize, 100, SettingData::minBoxingSize, SettingData::maxBoxingSize);
+    r.m_dateFormat = toStd(m_dateFormat);
+    r.m_copyright = toStd(m_copyright);
+    r.m_author = toStd(m_author);
+}
+
+void Setting::applyAndSave()
+{
+    applySettings();
+    g_settingRecord.Save();
+}
+
+void Setting::pageSelected()
+{
+    if (mainWindow)
+        mainWindow->setClientSize(640, 480);
+}
+
+void Setting::pageDeselected() { applySettings(); }
+
+void Setting::windowClosing()
+{
+    reloadSettings();
+    // (Stores WindowX/WindowY once the setting tree can be written.)
+    g_settingRecord.Save();
+}
+
+QString versionText()
+{
+    std::tm stamp{};
+    std::istringstream in("Sun Jun 10 19:21:27 2007");
+    in.imbue(std::locale::classic());
+    in >> std::get_time(&stamp, "%a %b %d %H:%M:%S %Y");
+    stamp.tm_isdst = -1; // whether summer time applied on that day is the time zone's business
+    return QString::fromUtf8("バージョン : %1_alpha").arg(static_cast<qint64>(std::mktime(&stamp)));
+}
+
+QPoint reachablePosition(QPoint stored, QSize frameSize, const QList<QRect>& screens, QRect primary)
+{
+    const QRect frame(stored, frameSize.expandedTo({1, 1}));
+    const bool visible = std::any_of(screens.begin(), screens.end(), [&](const QRect& s) { return s.intersects(frame); });
+    return visible || screens.isEmpty() ? stored : primary.topLeft();
+}
