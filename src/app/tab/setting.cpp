@@ -268,7 +268,10 @@ void Setting::pageDeselected() { applySettings(); }
 void Setting::windowClosing()
 {
     reloadSettings();
-    // (Stores WindowX/WindowY once the setting tree can be written.)
+    if (mainWindow) {
+        g_settingRecord.m_setting.opIndexAssign(std::to_string(mainWindow->frameGeometry().left()), "WindowX");
+        g_settingRecord.m_setting.opIndexAssign(std::to_string(mainWindow->frameGeometry().top()), "WindowY");
+    }
     g_settingRecord.Save();
 }
 
