@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 // The settings record: the user's choices, mirrored in a setting tree that is stored in
 // setting.dat (relative to the current directory). The settings page writes the fields
@@ -34,21 +35,27 @@ public:
     std::string author() const override { return m_author; }
     std::uint32_t boxingSize() const override { return m_boxingSize; }
 
-    // Stores the fields into the tree and writes setting.dat; throws
-    // "ファイルの保存に失敗しました。" when the file cannot be written (the old file stays).
+    // Stores the fields into the tree and puts the tree in place of the file at m_path (written
+    // beside it, then renamed over it). Throws "ファイルの保存に失敗しました。" when that fails or
+    // the file is read-only; the old file then stays as it was and the tree keeps the new values.
     void Save();
-    // Reads setting.dat into the tree when it can (silently keeps the tree otherwise), then
-    // sets every field from the tree, with defaults for what is missing.
+    // Reads the file at m_path into the tree when it can (a missing or damaged file is silent),
+    // then sets every field from the tree, with defaults for what is missing.
     void Load();
-    // The stored window position, 0 when absent.
-    std::int32_t windowX();
-    std::int32_t windowY();
+    // The stored window position ("WindowX", "WindowY"), 0 when absent or not a leaf.
+    std::int32_t windowX() const;
+    std::int32_t windowY() const;
 
     // The file Save and Load use; "setting.dat" unless a caller (remarkist-render --settings) says otherwise.
     std::string m_path = "setting.dat";
 };
 
 extern CSettingData& g_settingRecord;
+
+// Reads a stored number; never fails. Leading blanks and signs are skipped (the last sign
+// counts), 0x, 0b and 0o choose the base, digits are read up to the first other character, and
+// the low 32 bits are kept: " 12px" gives 12, "0x10" 16, "abc" 0, "-1" 4294967295.
+std::uint32_t readSettingNumber(std::string_view text);
 
 // The default date template.
 inline constexpr const char* defaultDateFormat = "%Y4%/%M2%/%D2%(%W[日,月,火,水,木,金,土]%)[%H2%:%MI2%:%S2%]";
