@@ -1,0 +1,25 @@
+#pragma once
+
+#include "platform/platform.h"
+
+struct ca_context;
+
+// The desktop's event sounds through libcanberra. Where no sound server runs the first
+// call fails quickly and every later one is silent; nothing here ever blocks or throws.
+class SystemSounds : public Sounds {
+public:
+    SystemSounds() = default;
+    ~SystemSounds() override;
+    SystemSounds(const SystemSounds&) = delete;
+    SystemSounds& operator=(const SystemSounds&) = delete;
+
+    void beep() override;
+    void asterisk() override;
+
+private:
+    // Plays a freedesktop sound event ("bell", "dialog-information"); false if it could not.
+    bool play(const char* eventId);
+
+    ca_context* m_context = nullptr;
+    bool m_unavailable = false;
+};
