@@ -2,13 +2,14 @@
 
 #include "common/settingdata.h"
 
-Lines CommentCStyle::format(const Lines& lines) const { return frameBlock(lines, '*'); }
+Lines CommentCStyle::format(const Lines &lines) const {
+    return frameBlock(lines, '*');
+}
 
-Lines frameBlock(const Lines& lines, char mark)
-{
+Lines frameBlock(const Lines &lines, char mark) {
     if (lines.empty())
         return {""};
-    const SettingData& s = g_settingData;
+    const SettingData &s = g_settingData;
     const std::size_t box = s.boxWidth();
     const std::string fill(box - 2, mark);
     const std::string base{' ', mark};
@@ -18,7 +19,7 @@ Lines frameBlock(const Lines& lines, char mark)
     Lines framed;
     framed.reserve(lines.size() + 2);
     framed.push_back(s.boxingHeadStyle() ? std::string{'/', mark} + fill : std::string{'/', mark, mark});
-    for (const std::string& line : lines)
+    for (const std::string &line : lines)
         framed.push_back(prefix + line);
     framed.push_back(s.boxingFootStyle() ? ' ' + fill + '/' : base + '/');
     return framed;

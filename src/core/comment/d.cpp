@@ -2,4 +2,6 @@
 
 #include "comment/c.h"
 
-Lines CommentDStyle::format(const Lines& lines) const { return frameBlock(lines, '+'); }
+Lines CommentDStyle::format(const Lines &lines) const {
+    return frameBlock(lines, '+');
+}

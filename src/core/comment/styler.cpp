@@ -5,8 +5,7 @@
 #include "comment/java.h"
 #include "common/settingdata.h"
 
-std::unique_ptr<CommentStyle> commentStyler()
-{
+std::unique_ptr<CommentStyle> commentStyler() {
     switch (g_settingData.commentStyle()) {
     case SettingData::CommentStyle::C:
         return std::make_unique<CommentCStyle>();

@@ -14,6 +14,6 @@ public:
     Lines paramsSection() const override;
 
 protected:
-    bool blankBeforeFunctionBlock(const Lines& params, const Lines& returns,
-                                  const Lines& throws) const override;
+    bool blankBeforeFunctionBlock(const Lines &params, const Lines &returns,
+                                  const Lines &throws) const override;
 };

@@ -9,8 +9,7 @@ namespace {
 using Spacing = SettingData::SpacingStyle;
 
 // "\date\t" with Tab, padLabel("\date") otherwise.
-Lines labelled(const std::string& label, const std::string& value)
-{
+Lines labelled(const std::string &label, const std::string &value) {
     if (value.empty())
         return {};
     if (g_settingData.spacingStyle() == Spacing::Tab)
@@ -20,8 +19,7 @@ Lines labelled(const std::string& label, const std::string& value)
 
 } // namespace
 
-std::optional<ValuePair> splitValuePair(std::string_view line)
-{
+std::optional<ValuePair> splitValuePair(std::string_view line) {
     // A greedy "^(.+) *, *(.+)$" settles on the last comma with a byte on each side.
     if (line.size() < 3)
         return std::nullopt;
@@ -34,21 +32,27 @@ std::optional<ValuePair> splitValuePair(std::string_view line)
     return ValuePair{std::string(line.substr(0, comma)), std::string(line.substr(start))};
 }
 
-std::string DoxygenDocumentStyle::command(std::string_view name) const { return m_prefix + std::string(name); }
+std::string DoxygenDocumentStyle::command(std::string_view name) const {
+    return m_prefix + std::string(name);
+}
 
-Lines DoxygenDocumentStyle::dateSection() const { return labelled(command("date"), m_date); }
-Lines DoxygenDocumentStyle::authorSection() const { return labelled(command("author"), m_author); }
-Lines DoxygenDocumentStyle::copyrightSection() const { return labelled("Copyright", m_copyright); }
+Lines DoxygenDocumentStyle::dateSection() const {
+    return labelled(command("date"), m_date);
+}
+Lines DoxygenDocumentStyle::authorSection() const {
+    return labelled(command("author"), m_author);
+}
+Lines DoxygenDocumentStyle::copyrightSection() const {
+    return labelled("Copyright", m_copyright);
+}
 
-Lines DoxygenDocumentStyle::noteSection() const
-{
+Lines DoxygenDocumentStyle::noteSection() const {
     if (m_note.empty())
         return {};
     return trimTrailingEmpty(splitLines(command("note") + '\t' + m_note));
 }
 
-Lines DoxygenDocumentStyle::returnsSection() const
-{
+Lines DoxygenDocumentStyle::returnsSection() const {
     if (m_returns.empty())
         return {};
     const Lines lines = trimTrailingEmpty(splitLines(m_returns));
@@ -57,7 +61,7 @@ Lines DoxygenDocumentStyle::returnsSection() const
         return {(space ? padLabel(command("return")) : command("return") + '\t') + lines[0]};
 
     std::vector<ValuePair> pairs;
-    for (const std::string& line : lines) {
+    for (const std::string &line : lines) {
         std::optional<ValuePair> pair = splitValuePair(line);
         if (!pair)
             break;
@@ -67,30 +71,28 @@ Lines DoxygenDocumentStyle::returnsSection() const
         return commandColumns("retval", pairs);
 
     Lines section{command("return")};
-    for (const std::string& line : lines)
+    for (const std::string &line : lines)
         section.push_back(indent() + line);
     return section;
 }
 
-Lines DoxygenDocumentStyle::throwsSection() const
-{
+Lines DoxygenDocumentStyle::throwsSection() const {
     std::vector<ValuePair> rows;
-    for (const ExceptionEntry& entry : m_throws)
+    for (const ExceptionEntry &entry : m_throws)
         rows.push_back({entry.type, entry.description});
     return commandColumns("throw", rows);
 }
 
 // One line per row: the command, the row's value, then its description at a common column.
-Lines DoxygenDocumentStyle::commandColumns(std::string_view name, const std::vector<ValuePair>& rows) const
-{
-    const SettingData& s = g_settingData;
+Lines DoxygenDocumentStyle::commandColumns(std::string_view name, const std::vector<ValuePair> &rows) const {
+    const SettingData &s = g_settingData;
     const bool space = s.spacingStyle() == Spacing::Space;
     const std::string label = space ? padLabel(command(name)) : command(name) + '\t';
     const std::size_t labelWidth = space ? label.size() : command(name).size() + s.tabWidth();
 
     Lines heads;
     std::size_t longest = 0;
-    for (const ValuePair& row : rows) {
+    for (const ValuePair &row : rows) {
         heads.push_back(label + row.value);
         longest = std::max(longest, row.value.size());
     }
@@ -101,14 +103,13 @@ Lines DoxygenDocumentStyle::commandColumns(std::string_view name, const std::vec
     return section;
 }
 
-Lines DoxygenDocumentStyle::paramsSection() const
-{
+Lines DoxygenDocumentStyle::paramsSection() const {
     const bool useTab = g_settingData.spacingStyle() == Spacing::Tab;
     const std::uint32_t width = g_settingData.tabWidth();
 
     Lines heads;
     std::size_t longest = 0;
-    for (const ParamEntry& param : m_params) {
+    for (const ParamEntry &param : m_params) {
         heads.push_back(command("param[") + param.direction + ']');
         longest = std::max(longest, heads.back().size());
     }
@@ -127,7 +128,6 @@ Lines DoxygenDocumentStyle::paramsSection() const
     return section;
 }
 
-bool DoxygenDocumentStyle::blankBeforeFunctionBlock(const Lines& params, const Lines&, const Lines&) const
-{
+bool DoxygenDocumentStyle::blankBeforeFunctionBlock(const Lines &params, const Lines &, const Lines &) const {
     return !params.empty();
 }

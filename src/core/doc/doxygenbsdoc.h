@@ -28,12 +28,12 @@ public:
     Lines paramsSection() const override;
 
 protected:
-    bool blankBeforeFunctionBlock(const Lines& params, const Lines& returns,
-                                  const Lines& throws) const override;
+    bool blankBeforeFunctionBlock(const Lines &params, const Lines &returns,
+                                  const Lines &throws) const override;
 
 private:
     std::string command(std::string_view name) const;
-    Lines commandColumns(std::string_view name, const std::vector<ValuePair>& rows) const;
+    Lines commandColumns(std::string_view name, const std::vector<ValuePair> &rows) const;
 
     char m_prefix;
 };

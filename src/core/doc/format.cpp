@@ -4,27 +4,26 @@
 
 namespace {
 
-void appendParagraph(Lines& document, const Lines& section)
-{
+void appendParagraph(Lines &document, const Lines &section) {
     if (section.empty())
         return;
     document.emplace_back();
     document.insert(document.end(), section.begin(), section.end());
 }
 
-void append(Lines& document, const Lines& section) { document.insert(document.end(), section.begin(), section.end()); }
+void append(Lines &document, const Lines &section) {
+    document.insert(document.end(), section.begin(), section.end());
+}
 
 } // namespace
 
-Lines DocumentStyle::summarySection() const
-{
+Lines DocumentStyle::summarySection() const {
     if (m_summary.empty())
         return {};
     return {m_summary};
 }
 
-Lines DocumentStyle::commentSection() const
-{
+Lines DocumentStyle::commentSection() const {
     if (m_comment.empty())
         return {};
     return trimTrailingEmpty(splitLines(m_comment));
@@ -32,8 +31,7 @@ Lines DocumentStyle::commentSection() const
 
 // The summary, then the comment and the note, each after a blank line: the start of every
 // document. Throws before building anything when there is no summary.
-Lines DocumentStyle::introduction() const
-{
+Lines DocumentStyle::introduction() const {
     Lines document = summarySection();
     if (document.empty())
         throw Orvex::Exception("概要は必ず記述する必要があります。");
@@ -42,8 +40,7 @@ Lines DocumentStyle::introduction() const
     return document;
 }
 
-Lines DocumentStyle::functionDocument() const
-{
+Lines DocumentStyle::functionDocument() const {
     Lines document = introduction();
     const Lines params = paramsSection(), returns = returnsSection(), throws = throwsSection();
     if (blankBeforeFunctionBlock(params, returns, throws))
@@ -54,10 +51,11 @@ Lines DocumentStyle::functionDocument() const
     return document;
 }
 
-Lines DocumentStyle::classDocument() const { return introduction(); }
+Lines DocumentStyle::classDocument() const {
+    return introduction();
+}
 
-Lines DocumentStyle::fileDocument() const
-{
+Lines DocumentStyle::fileDocument() const {
     Lines document = introduction();
     const Lines author = authorSection();
     // The blank line hangs on the author, so a date without an author follows directly.

@@ -50,8 +50,8 @@ public:
 protected:
     Lines introduction() const;
     // Whether a blank line goes before the parameter/return/exception block.
-    virtual bool blankBeforeFunctionBlock(const Lines& params, const Lines& returns,
-                                          const Lines& throws) const = 0;
+    virtual bool blankBeforeFunctionBlock(const Lines &params, const Lines &returns,
+                                          const Lines &throws) const = 0;
 
     std::string m_date, m_author, m_copyright, m_summary, m_comment, m_note, m_returns;
     std::vector<ExceptionEntry> m_throws;

@@ -5,8 +5,7 @@
 #include "doc/doxygenatdoc.h"
 #include "doc/doxygenbsdoc.h"
 
-std::unique_ptr<DocumentStyle> documentStyler()
-{
+std::unique_ptr<DocumentStyle> documentStyler() {
     switch (g_settingData.documentStyle()) {
     case SettingData::DocumentStyle::DoxygenBS:
         return std::make_unique<DoxygenBSDocumentStyle>();

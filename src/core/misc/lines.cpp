@@ -4,8 +4,7 @@
 
 #include <algorithm>
 
-Lines splitLines(std::string_view text)
-{
+Lines splitLines(std::string_view text) {
     if (text.empty())
         return {""};
     Lines lines;
@@ -23,10 +22,11 @@ Lines splitLines(std::string_view text)
     return lines;
 }
 
-std::string joinLines(const Lines& lines) { return joinLines(lines, "\r\n"); }
+std::string joinLines(const Lines &lines) {
+    return joinLines(lines, "\r\n");
+}
 
-std::string joinLines(const Lines& lines, std::string_view separator)
-{
+std::string joinLines(const Lines &lines, std::string_view separator) {
     std::string text;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         if (i != 0)
@@ -36,17 +36,17 @@ std::string joinLines(const Lines& lines, std::string_view separator)
     return text;
 }
 
-Lines trimTrailingEmpty(Lines lines)
-{
+Lines trimTrailingEmpty(Lines lines) {
     while (!lines.empty() && lines.back().empty())
         lines.pop_back();
     return lines;
 }
 
-std::string spaces(std::size_t n) { return std::string(n, ' '); }
+std::string spaces(std::size_t n) {
+    return std::string(n, ' ');
+}
 
-std::size_t displayWidth(std::string_view line, std::uint32_t width)
-{
+std::size_t displayWidth(std::string_view line, std::uint32_t width) {
     const std::size_t stop = std::max<std::uint32_t>(width, 1);
     std::size_t w = 0;
     for (char c : line)
@@ -54,13 +54,12 @@ std::size_t displayWidth(std::string_view line, std::uint32_t width)
     return w;
 }
 
-Lines alignColumns(bool useTab, std::uint32_t width, std::uint32_t column, const Lines& lines)
-{
+Lines alignColumns(bool useTab, std::uint32_t width, std::uint32_t column, const Lines &lines) {
     const std::size_t stop = std::max<std::uint32_t>(width, 1);
     const std::string unit = useTab ? "\t" : spaces(stop);
     Lines padded;
     padded.reserve(lines.size());
-    for (const std::string& line : lines) {
+    for (const std::string &line : lines) {
         std::string out = line;
         std::size_t w = displayWidth(line, width);
         const std::size_t step = stop - w % stop;
@@ -77,8 +76,7 @@ Lines alignColumns(bool useTab, std::uint32_t width, std::uint32_t column, const
     return padded;
 }
 
-std::string padLabel(std::string_view label)
-{
+std::string padLabel(std::string_view label) {
     const std::size_t size = g_settingData.tabWidth();
     std::string padded(label);
     padded += ' ';
@@ -86,8 +84,7 @@ std::string padLabel(std::string_view label)
     return padded;
 }
 
-std::string indent()
-{
+std::string indent() {
     return g_settingData.spacingStyle() == SettingData::SpacingStyle::Space ? spaces(g_settingData.tabWidth())
                                                                             : "\t";
 }

@@ -12,16 +12,16 @@ using Lines = std::vector<std::string>;
 // Splits at CR LF, CR or LF; a trailing break gives no empty last line. "" gives {""}.
 Lines splitLines(std::string_view text);
 // CR LF between lines, none after the last; {} gives "".
-std::string joinLines(const Lines& lines);
+std::string joinLines(const Lines &lines);
 // Same, with a given separator (remarkist-render --lf).
-std::string joinLines(const Lines& lines, std::string_view separator);
+std::string joinLines(const Lines &lines, std::string_view separator);
 // Drops empty lines from the end.
 Lines trimTrailingEmpty(Lines lines);
 std::string spaces(std::size_t n);
 // The column a line ends at when tabs stop every width bytes: displayWidth("ab\tc", 4) is 5.
 std::size_t displayWidth(std::string_view line, std::uint32_t width);
 // Pads every line so that what follows starts at a common column (tab stops every width).
-Lines alignColumns(bool useTab, std::uint32_t width, std::uint32_t column, const Lines& lines);
+Lines alignColumns(bool useTab, std::uint32_t width, std::uint32_t column, const Lines &lines);
 // The label, one space, then spaces up to a multiple of the spacing size:
 // padLabel(" *") with SpacingSize 4 gives " *  ".
 std::string padLabel(std::string_view label);
