@@ -1,0 +1,93 @@
+#include "misc/lines.h"
+
+#include "firststart.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class LinesTest : public ::testing::Test {
+protected:
+    void SetUp() override { resetFirstStartSettings(); }
+};
+
+TEST_F(LinesTest, SplitLines) {
+    struct Row {
+        const char *name;
+        std::string text;
+        Lines expected;
+    };
+    const Row rows[] = {
+        {"empty text is one blank line", "", {""}},
+        {"single CR LF is one blank line", "\r\n", {""}},
+        {"mixed breaks", "a\r\nb\rc\nd", {"a", "b", "c", "d"}},
+        {"LF then CR is two breaks", "\n\r", {"", ""}},
+        {"trailing break adds nothing", "a\n", {"a"}},
+        {"two trailing CR LF give one blank", "w\r\n\r\n", {"w", ""}},
+        {"leading blanks stay", "\r\n\r\nw", {"", "", "w"}},
+        {"CR CR LF", "a\r\r\nb", {"a", "", "b"}},
+    };
+    for (const Row &row : rows)
+        EXPECT_EQ(splitLines(row.text), row.expected) << row.name;
+}
+
+TEST_F(LinesTest, JoinAndTrim) {
+    EXPECT_EQ(joinLines({}), "");
+    EXPECT_EQ(joinLines({"only"}), "only");
+    EXPECT_EQ(joinLines({"a", "", "b"}), "a\r\n\r\nb");
+    EXPECT_EQ(joinLines({"a", "b"}, "\n"), "a\nb");
+    EXPECT_EQ(trimTrailingEmpty({"", "a", "", ""}), (Lines{"", "a"}));
+    EXPECT_EQ(trimTrailingEmpty({"", ""}), Lines{});
+}
+
+TEST_F(LinesTest, AlignColumns) {
+    struct Row {
+        const char *name;
+        bool useTab;
+        std::uint32_t width, column;
+        Lines lines, expected;
+    };
+    const Row rows[] = {
+        {"spaces to a common column",
+         false,
+         4,
+         12,
+         {"1234567", "1234567890"},
+         {"1234567     ", "1234567890  "}},
+        {"tabs counted as tab stops",
+         true,
+         4,
+         18,
+         {"\\throw\tInvalid", "\\throw\tE"},
+         {"\\throw\tInvalid\t\t", "\\throw\tE\t\t\t"}},
+        {"line past the column steps once", false, 4, 3, {"abcdef"}, {"abcdef  "}},
+        {"line on a tab stop gains a full width", false, 4, 1, {"abcd"}, {"abcd    "}},
+        {"empty line gains one tab", true, 4, 1, {""}, {"\t"}},
+        {"width 0 is taken as 1", false, 0, 3, {"a"}, {"a  "}},
+    };
+    for (const Row &row : rows)
+        EXPECT_EQ(alignColumns(row.useTab, row.width, row.column, row.lines), row.expected) << row.name;
+}
+
+TEST_F(LinesTest, PadLabel) {
+    struct Row {
+        const char *name;
+        std::uint32_t size;
+        std::string label, expected;
+    };
+    const Row rows[] = {
+        {"mark, size 4", 4, " *", " *  "},
+        {"5 bytes gain 3", 4, "\\date", "\\date   "},
+        {"4 bytes gain a full 4", 4, "Date", "Date    "},
+        {"7 bytes gain 1", 4, "\\retval", "\\retval "},
+        {"size 1 adds one space", 1, " *", " * "},
+        {"size 2", 2, " *", " *  "},
+        {"size 0 is clamped to 1", 0, "ab", "ab "},
+    };
+    for (const Row &row : rows) {
+        g_settingRecord.m_spacingSize = row.size;
+        EXPECT_EQ(padLabel(row.label), row.expected) << row.name;
+    }
+}
+
+} // namespace
