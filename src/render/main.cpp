@@ -1,1 +1,297 @@
-int main() { return 0; }
+// remarkist-render: the comment for one JSON request on stdout, for editors, scripts and checks.
+// Exit status 0 on success, 1 when the comment cannot be built, 2 for bad usage or a bad request.
+
+#include "request.h"
+
+#include "misc/date.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+constexpr std::string_view usage =
+    "usage: remarkist-render [--settings FILE] [--lf] [FILE]\n"
+    "       remarkist-render date [--settings FILE] [--at YYYY-MM-DDTHH:MM:SS] [--format TEMPLATE]\n"
+    "       remarkist-render settings [--settings FILE]\n"
+    "\n"
+    "Reads one request (JSON) from FILE or standard input and writes its comment, lines joined\n"
+    "with CR LF and no line break after the last (--lf: LF, and one at the end).\n"
+    "date prints the date text for the DateFormat setting (or TEMPLATE) now or at the given\n"
+    "local time; settings prints the settings in force as JSON.\n"
+    "Settings come from setting.dat in the current directory, or FILE.\n";
+
+// Bad usage: an unknown option, a missing value, an unreadable file.
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+[[noreturn]] void badUsage(const std::string& message)
+{
+    throw UsageError(message + " (see remarkist-render --help)");
+}
+
+enum class Command { Render, Date, Settings };
+
+struct Options {
+    Command command = Command::Render;
+    std::optional<std::string> settings, at, format, file;
+    bool lf = false;
+};
+
+struct OptionSpec {
+    std::string_view name;
+    std::vector<Command> commands;
+    std::optional<std::string> Options::*value; // null for a flag
+    bool Options::*flag;
+};
+
+const OptionSpec optionSpecs[] = {
+    {"--settings", {Command::Render, Command::Date, Command::Settings}, &Options::settings, nullptr},
+    {"--lf", {Command::Render}, nullptr, &Options::lf},
+    {"--at", {Command::Date}, &Options::at, nullptr},
+    {"--format", {Command::Date}, &Options::format, nullptr},
+};
+
+std::string inQuotes(std::string_view text) { return "\"" + std::string(text) + "\""; }
+
+const OptionSpec* findOption(std::string_view name, Command command)
+{
+    for (const OptionSpec& spec : optionSpecs)
+        if (spec.name == name && std::find(spec.commands.begin(), spec.commands.end(), command) != spec.commands.end())
+            return &spec;
+    return nullptr;
+}
+
+// Returns nothing when help was asked for.
+std::optional<Options> parseArguments(std::vector<std::string_view> args)
+{
+    Options options;
+    std::string prefix;
+    if (!args.empty() && (args.front() == "date" || args.front() == "settings")) {
+        options.command = args.front() == "date" ? Command::Date : Command::Settings;
+        prefix = std::string(args.front()) + ": ";
+        args.erase(args.begin());
+    }
+    bool onlyFiles = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string_view arg = args[i];
+        if (!onlyFiles && (arg == "--help" || arg == "-h"))
+            return std::nullopt;
+        if (!onlyFiles && arg == "--") {
+            onlyFiles = true;
+        } else if (!onlyFiles && arg.size() > 1 && arg[0] == '-') {
+            const std::size_t equals = arg.find('=');
+            const std::string_view name = arg.substr(0, equals);
+            const OptionSpec* spec = findOption(name, options.command);
+            if (!spec)
+                badUsage(prefix + "unknown option " + inQuotes(name));
+            if (!spec->value) {
+                if (equals != std::string_view::npos)
+                    badUsage(prefix + inQuotes(name) + " takes no value");
+                options.*spec->flag = true;
+            } else if (equals != std::string_view::npos) {
+                options.*spec->value = std::string(arg.substr(equals + 1));
+            } else if (i + 1 < args.size()) {
+                options.*spec->value = std::string(args[++i]);
+            } else {
+                badUsage(prefix + inQuotes(name) + " needs a value");
+            }
+        } else if (options.command == Command::Render && !options.file) {
+            options.file = std::string(arg);
+        } else {
+            badUsage(prefix + "unexpected argument " + inQuotes(arg));
+        }
+    }
+    return options;
+}
+
+std::string readFile(const std::string& path)
+{
+    const bool standardInput = path == "-";
+    std::FILE* file = standardInput ? stdin : std::fopen(path.c_str(), "rb");
+    if (!file)
+        throw UsageError("cannot read " + inQuotes(path) + ": " + std::strerror(errno));
+    std::string text;
+    char buffer[65536];
+    std::size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+        text.append(buffer, got);
+    const bool failed = std::ferror(file);
+    const int error = errno;
+    if (!standardInput)
+        std::fclose(file);
+    if (failed)
+        throw UsageError("cannot read " + inQuotes(standardInput ? "standard input" : path) + ": " +
+                         std::strerror(error));
+    return text;
+}
+
+// An explicit settings file must exist; the default setting.dat may be missing (first start).
+void loadSettings(const Options& options)
+{
+    if (options.settings) {
+        std::FILE* file = std::fopen(options.settings->c_str(), "rb");
+        if (!file)
+            throw UsageError("cannot read settings file " + inQuotes(*options.settings) + ": " + std::strerror(errno));
+        std::fclose(file);
+        g_settingRecord.m_path = *options.settings;
+    }
+    g_settingRecord.Load();
+}
+
+nlohmann::json parseJson(const std::string& text)
+{
+    try {
+        return nlohmann::json::parse(text);
+    } catch (const nlohmann::json::parse_error& error) {
+        // "[json.exception.parse_error.101] parse error at line 1, column 2: syntax error ..."
+        const std::string what = error.what();
+        const std::size_t at = what.find("parse error ");
+        throw RequestError("invalid JSON " + (at == std::string::npos ? what : what.substr(at + 12)));
+    }
+}
+
+std::string renderCommand(const Options& options)
+{
+    const nlohmann::json value = parseJson(readFile(options.file.value_or("-")));
+    const Request request = parseRequest(value, g_settingRecord);
+    return options.lf ? renderComment(request, "\n") + "\n" : renderComment(request, "\r\n");
+}
+
+int number(std::string_view digits)
+{
+    int value = 0;
+    for (char c : digits)
+        value = value * 10 + (c - '0');
+    return value;
+}
+
+bool isLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+
+int daysInMonth(int year, int month)
+{
+    constexpr int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return month == 2 && isLeapYear(year) ? 29 : days[month - 1];
+}
+
+// 0 for Sunday, in the Gregorian calendar (year 1 and later).
+int weekday(int year, int month, int day)
+{
+    constexpr int offsets[] = {0, 3, 2, 5, 0, 3, 5, 1, 4, 6, 2, 4};
+    if (month < 3)
+        --year;
+    return (year + year / 4 - year / 100 + year / 400 + offsets[month - 1] + day) % 7;
+}
+
+// "2026-12-07T03:28:05" gives that local time, a Monday.
+std::tm parseLocalTime(std::string_view text)
+{
+    constexpr std::string_view shape = "9999-99-99T99:99:99";
+    bool fits = text.size() == shape.size();
+    for (std::size_t i = 0; fits && i < shape.size(); ++i)
+        fits = shape[i] == '9' ? text[i] >= '0' && text[i] <= '9' : text[i] == shape[i];
+    if (!fits)
+        throw UsageError("date: --at: expected YYYY-MM-DDTHH:MM:SS, got " + inQuotes(text));
+    const int year = number(text.substr(0, 4)), month = number(text.substr(5, 2)), day = number(text.substr(8, 2));
+    const int hour = number(text.substr(11, 2)), minute = number(text.substr(14, 2)), second = number(text.substr(17, 2));
+    if (year < 1 || month < 1 || month > 12 || day < 1 || day > daysInMonth(year, month) || hour > 23 ||
+        minute > 59 || second > 59)
+        throw UsageError("date: --at: no such date or time " + inQuotes(text));
+    std::tm local{};
+    local.tm_year = year - 1900;
+    local.tm_mon = month - 1;
+    local.tm_mday = day;
+    local.tm_hour = hour;
+    local.tm_min = minute;
+    local.tm_sec = second;
+    local.tm_wday = weekday(year, month, day);
+    return local;
+}
+
+std::string dateCommand(const Options& options)
+{
+    if (options.format)
+        g_settingRecord.m_dateFormat = *options.format;
+    const std::string text =
+        options.at ? formatDate(g_settingData.dateFormat(), parseLocalTime(*options.at)) : formatCurrentDate();
+    return text + "\n";
+}
+
+std::string settingsCommand()
+{
+    CSettingData& record = g_settingRecord;
+    const nlohmann::ordered_json settings = {
+        {"CommentStyle", static_cast<std::int32_t>(record.commentStyle())},
+        {"DocumentStyle", static_cast<std::int32_t>(record.documentStyle())},
+        {"SpacingStyle", static_cast<std::int32_t>(record.spacingStyle())},
+        {"SpacingSize", record.spacingSize()},
+        {"BoxingSize", record.boxingSize()},
+        {"BoxingHeadStyle", record.boxingHeadStyle()},
+        {"BoxingFootStyle", record.boxingFootStyle()},
+        {"DateFormat", record.dateFormat()},
+        {"Copyright", record.copyright()},
+        {"Author", record.author()},
+        {"WindowX", record.windowX()},
+        {"WindowY", record.windowY()},
+    };
+    // A damaged setting.dat may hold bytes that are not UTF-8; they show as U+FFFD.
+    return settings.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+}
+
+void write(std::string_view text)
+{
+    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0)
+        throw std::runtime_error(std::string("cannot write the output: ") + std::strerror(errno));
+}
+
+int run(std::vector<std::string_view> args)
+{
+    const std::optional<Options> options = parseArguments(std::move(args));
+    if (!options) {
+        write(usage);
+        return 0;
+    }
+    loadSettings(*options);
+    switch (options->command) {
+    case Command::Render:
+        write(renderCommand(*options));
+        break;
+    case Command::Date:
+        write(dateCommand(*options));
+        break;
+    case Command::Settings:
+        write(settingsCommand());
+        break;
+    }
+    return 0;
+}
+
+int fail(int status, std::string_view message)
+{
+    std::cerr << "remarkist-render: " << message << '\n';
+    return status;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    try {
+        return run(std::vector<std::string_view>(argv + 1, argv + argc));
+    } catch (const UsageError& error) {
+        return fail(2, error.what());
+    } catch (const RequestError& error) {
+        return fail(2, std::string("request: ") + error.what());
+    } catch (const std::exception& error) {
+        return fail(1, error.what());
+    }
+}
