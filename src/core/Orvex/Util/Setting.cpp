@@ -141,19 +141,35 @@ void writeString(ISaver& saver, const std::string& text)
 
 } // namespace
 
+std::size_t TSetting::Map::position(const std::string& key) const
+{
+    if (m_index.empty()) {
+        for (std::size_t i = 0; i < m_entries.size(); ++i)
+            if (m_entries[i].first == key)
+                return i;
+        return m_entries.size();
+    }
+    const auto it = m_index.find(key);
+    return it == m_index.end() ? m_entries.size() : it->second;
+}
+
 TSetting::NodePtr TSetting::Map::find(const std::string& key) const
 {
-    const auto it = m_index.find(key);
-    return it == m_index.end() ? nullptr : m_entries[it->second].second;
+    const std::size_t i = position(key);
+    return i == m_entries.size() ? nullptr : m_entries[i].second;
 }
 
 void TSetting::Map::put(std::string key, NodePtr child)
 {
-    const auto [it, added] = m_index.try_emplace(key, m_entries.size());
-    if (added)
-        m_entries.emplace_back(std::move(key), std::move(child));
-    else
-        m_entries[it->second].second = std::move(child);
+    const std::size_t i = position(key);
+    if (i != m_entries.size()) {
+        m_entries[i].second = std::move(child);
+        return;
+    }
+    m_entries.emplace_back(std::move(key), std::move(child));
+    if (m_entries.size() > smallSize)
+        for (std::size_t j = m_index.empty() ? 0 : i; j < m_entries.size(); ++j)
+            m_index.emplace(m_entries[j].first, j);
 }
 
 std::vector<TSetting::NodePtr> TSetting::Map::takeChildren()

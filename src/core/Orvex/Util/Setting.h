@@ -44,7 +44,12 @@ public:
     private:
         friend class Node;
         std::vector<NodePtr> takeChildren();
+        // The entry's position, or size() when the key is absent.
+        std::size_t position(const std::string& key) const;
 
+        // Most branches hold a few keys: they are searched in order, and only larger ones
+        // get an index (key -> position in m_entries).
+        static constexpr std::size_t smallSize = 8;
         std::vector<Entry> m_entries;
         std::unordered_map<std::string, std::size_t> m_index;
     };
