@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QPlainTextEdit>
+
+// The free comment: a multi-line box shared by all pages. Until the user first focuses one
+// of them, every comment field shows a grey hint, which never reaches a comment.
+class Comment : public QPlainTextEdit {
+    Q_OBJECT
+public:
+    // Shows the hint in every comment field, this one included.
+    explicit Comment(QWidget* parent = nullptr);
+
+    static const char* const hintText;
+    static const QColor hintColor;
+
+    // The grey hint in every comment field; the comment counts as not entered.
+    void reset();
+    // The shared comment in every comment field.
+    void refresh();
+
+protected:
+    // The first focus of any comment field clears the hint from all of them.
+    void focusInEvent(QFocusEvent* event) override;
+};

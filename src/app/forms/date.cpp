@@ -1,0 +1,55 @@
+#include "forms/date.h"
+
+#include "forms/shared.h"
+#include "misc/cmenu.h"
+#include "misc/date.h"
+#include "misc/dock.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+
+using Dock = DockLayout::Dock;
+
+Date::Date(QWidget* parent) : QWidget(parent)
+{
+    auto* layout = new DockLayout(this);
+    layout->dock(new QLabel("日付"), Dock::Left, 50);
+    updateButton = new QPushButton("更新");
+    updateButton->setAccessibleName("date.update");
+    layout->dock(updateButton, Dock::Right, 50);
+    updateButton->setFocusPolicy(Qt::ClickFocus);
+    connect(updateButton, &QPushButton::clicked, this, &Date::onUpdateClick);
+    textBox = new QLineEdit;
+    textBox->setAccessibleName("date");
+    keepSingleLine(textBox);
+    layout->dock(textBox, Dock::Fill);
+    connect(textBox, &QLineEdit::textChanged, this,
+            [](const QString& text) { g_forms.dateText = text.toStdString(); });
+    new MyTextContextMenu(textBox);
+    g_forms.dateFields.push_back(textBox);
+    update();
+}
+
+void Date::update()
+{
+    g_forms.dateText = formatCurrentDate();
+    refresh();
+}
+
+void Date::refresh()
+{
+    // Setting a box's text stores it back into dateText, so show one copy to all.
+    const QString text = QString::fromStdString(g_forms.dateText);
+    forEachField(g_forms.dateFields, [&](QLineEdit* box) { box->setText(text); });
+}
+
+void Date::onUpdateClick() { update(); }
+
+void Date::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+        textBox->setText(QString::fromStdString(g_forms.dateText));
+    QWidget::mouseReleaseEvent(event);
+}

@@ -1,0 +1,41 @@
+#include "forms/summary.h"
+
+#include "forms/shared.h"
+#include "misc/cmenu.h"
+#include "misc/dock.h"
+
+#include <QLabel>
+#include <QLineEdit>
+
+using Dock = DockLayout::Dock;
+
+Summary::Summary(QWidget* parent) : QWidget(parent)
+{
+    auto* layout = new DockLayout(this);
+    layout->dock(new QLabel("説明"), Dock::Left, 50);
+    textBox = new QLineEdit;
+    textBox->setAccessibleName("summary");
+    keepSingleLine(textBox);
+    layout->dock(textBox, Dock::Fill);
+    connect(textBox, &QLineEdit::textChanged, this,
+            [](const QString& text) { g_forms.summaryText = text.toStdString(); });
+    new MyTextContextMenu(textBox);
+    g_forms.summaryFields.push_back(textBox);
+}
+
+bool Summary::focusInput()
+{
+    textBox->setFocus(Qt::OtherFocusReason);
+    return textBox->window()->focusWidget() == textBox;
+}
+
+void Summary::clear() { textBox->clear(); }
+
+void Summary::refresh()
+{
+    const QString text = QString::fromStdString(g_forms.summaryText);
+    forEachField(g_forms.summaryFields, [&](QLineEdit* box) {
+        box->setText(text);
+        box->end(false);
+    });
+}

@@ -1,0 +1,87 @@
+#include "misc/cmenu.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPlainTextEdit>
+
+MyTextContextMenu::MyTextContextMenu(QLineEdit* box) : MyTextContextMenu(box, box) { m_line = box; }
+
+// A multi-line box reports context-menu positions in its viewport's coordinates.
+MyTextContextMenu::MyTextContextMenu(QPlainTextEdit* box) : MyTextContextMenu(box, box->viewport())
+{
+    m_plain = box;
+}
+
+MyTextContextMenu::MyTextContextMenu(QWidget* box, QWidget* surface) : QMenu(box)
+{
+    connect(this, &QMenu::aboutToShow, this, &MyTextContextMenu::onPopup);
+    undoItem = addAction("元に戻す(&U)", this, &MyTextContextMenu::undo);
+    addSeparator();
+    cutItem = addAction("切り取り(&T)", this, &MyTextContextMenu::cut);
+    copyItem = addAction("コピー(&C)", this, &MyTextContextMenu::copy);
+    pasteItem = addAction("貼り付け(&P)", this, &MyTextContextMenu::paste);
+    deleteItem = addAction("削除(&D)", this, &MyTextContextMenu::deleteSelection);
+    addSeparator();
+    selectAllItem = addAction("すべて選択(&A)", this, &MyTextContextMenu::selectAll);
+
+    box->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(box, &QWidget::customContextMenuRequested, this,
+            [this, surface](const QPoint& pos) { popup(surface->mapToGlobal(pos)); });
+}
+
+void MyTextContextMenu::onPopup()
+{
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    const bool canPaste = data && data->hasText();
+    const int selected = selectionLength();
+    const int length = textLength();
+    const bool readOnly = isReadOnly();
+    undoItem->setEnabled(canUndo());
+    cutItem->setEnabled(!readOnly && selected != 0);
+    copyItem->setEnabled(selected != 0);
+    pasteItem->setEnabled(!readOnly && canPaste);
+    deleteItem->setEnabled(!readOnly && selected != 0);
+    selectAllItem->setEnabled(length != 0 && length != selected);
+}
+
+int MyTextContextMenu::selectionLength() const
+{
+    if (m_line)
+        return static_cast<int>(m_line->selectedText().size());
+    const QTextCursor cursor = m_plain->textCursor();
+    return cursor.selectionEnd() - cursor.selectionStart();
+}
+
+int MyTextContextMenu::textLength() const
+{
+    if (m_line)
+        return static_cast<int>(m_line->text().size());
+    // Counted like the selection, so that a fully selected box compares equal.
+    QTextCursor all(m_plain->document());
+    all.movePosition(QTextCursor::End);
+    return all.position();
+}
+
+bool MyTextContextMenu::isReadOnly() const { return m_line ? m_line->isReadOnly() : m_plain->isReadOnly(); }
+
+bool MyTextContextMenu::canUndo() const
+{
+    return m_line ? m_line->isUndoAvailable() : m_plain->document()->isUndoAvailable();
+}
+
+void MyTextContextMenu::undo() { m_line ? m_line->undo() : m_plain->undo(); }
+void MyTextContextMenu::cut() { m_line ? m_line->cut() : m_plain->cut(); }
+void MyTextContextMenu::copy() { m_line ? m_line->copy() : m_plain->copy(); }
+void MyTextContextMenu::paste() { m_line ? m_line->paste() : m_plain->paste(); }
+
+void MyTextContextMenu::deleteSelection()
+{
+    if (m_line)
+        m_line->del();
+    else
+        m_plain->textCursor().removeSelectedText();
+}
+
+void MyTextContextMenu::selectAll() { m_line ? m_line->selectAll() : m_plain->selectAll(); }

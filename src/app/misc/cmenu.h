@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QMenu>
+
+class QAction;
+class QLineEdit;
+class QPlainTextEdit;
+
+// The Japanese edit menu of every text box, replacing the toolkit's own. Items are enabled
+// just before the menu opens, by the box's state and whether the clipboard holds text.
+class MyTextContextMenu : public QMenu {
+    Q_OBJECT
+public:
+    // The menu becomes a child of the box and its context menu.
+    explicit MyTextContextMenu(QLineEdit* box);
+    explicit MyTextContextMenu(QPlainTextEdit* box);
+
+    QAction* undoItem;
+    QAction* copyItem;
+    QAction* cutItem;
+    QAction* pasteItem;
+    QAction* deleteItem;
+    QAction* selectAllItem;
+
+    // Sets the items' enabled states; runs each time before the menu opens.
+    void onPopup();
+
+private:
+    MyTextContextMenu(QWidget* box, QWidget* surface);
+
+    // Exactly one of these is set: the box this menu serves.
+    QLineEdit* m_line = nullptr;
+    QPlainTextEdit* m_plain = nullptr;
+
+    int selectionLength() const;
+    int textLength() const;
+    bool isReadOnly() const;
+    bool canUndo() const;
+    void undo();
+    void cut();
+    void copy();
+    void paste();
+    void deleteSelection();
+    void selectAll();
+};

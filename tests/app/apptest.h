@@ -1,0 +1,85 @@
+#pragma once
+
+#include "common/settingrecord.h"
+#include "forms/shared.h"
+#include "platform/platform.h"
+
+#include <QApplication>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+// Readable failure messages.
+inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
+
+// What the pages asked of the desktop, in order.
+struct RecordingSounds : Sounds {
+    std::vector<std::string> played;
+    void beep() override { played.push_back("beep"); }
+    void asterisk() override { played.push_back("asterisk"); }
+};
+
+struct RecordingClipboard : Clipboard {
+    std::vector<std::string> texts;
+    void setText(const std::string& text) override { texts.push_back(text); }
+};
+
+inline QApplication& testApplication()
+{
+    static int argc = 1;
+    static char name[] = "app_test";
+    static char* argv[] = {name, nullptr};
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
+}
+
+// The settings a comment test relies on: "/**" framing, backslash commands, tabs, no boxes,
+// a date template without tokens.
+inline void useTestSettings()
+{
+    CSettingData& s = g_settingRecord;
+    s.m_commentStyle = SettingData::CommentStyle::C;
+    s.m_documentStyle = SettingData::DocumentStyle::DoxygenBS;
+    s.m_spacingStyle = SettingData::SpacingStyle::Tab;
+    s.m_spacingSize = 4;
+    s.m_boxingHeadStyle = false;
+    s.m_boxingFootStyle = false;
+    s.m_boxingSize = 100;
+    s.m_dateFormat = "2026/12/08";
+    s.m_copyright.clear();
+    s.m_author.clear();
+}
+
+// Every widget test starts with no shared form texts, the test settings and recording fakes.
+class AppTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        testApplication();
+        g_forms = {};
+        useTestSettings();
+        g_sounds = &sounds;
+        g_clipboard = &clipboard;
+    }
+    void TearDown() override
+    {
+        g_sounds = nullptr;
+        g_clipboard = nullptr;
+    }
+
+    // The control inside `scope` with that accessible name.
+    template <class W = QWidget> static W* control(const QWidget* scope, const char* name)
+    {
+        for (W* w : scope->findChildren<W*>())
+            if (w->accessibleName() == QLatin1String(name))
+                return w;
+        ADD_FAILURE() << "no control " << name;
+        return nullptr;
+    }
+
+    RecordingSounds sounds;
+    RecordingClipboard clipboard;
+};
