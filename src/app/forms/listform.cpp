@@ -1,0 +1,217 @@
+#include "forms/listform.h"
+
+#include "misc/cmenu.h"
+#include "misc/dock.h"
+
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+
+#include <algorithm>
+
+using Dock = DockLayout::Dock;
+
+namespace {
+
+// A side or entry-row button: out of the tab order, as the keyboard works in the inputs.
+QPushButton* button(const QString& text, const QString& accessibleName)
+{
+    auto* b = new QPushButton(text);
+    b->setAccessibleName(accessibleName);
+    b->setFocusPolicy(Qt::ClickFocus);
+    return b;
+}
+
+} // namespace
+
+ListForm::ListForm(const QString& caption, const QString& name,
+                   const std::vector<std::pair<QString, int>>& columns, int topGap, QWidget* parent)
+    : QGroupBox(caption, parent)
+{
+    changeButton = button("変更", name + ".change");
+    insertButton = button("挿入", name + ".insert");
+    upButton = button("↑", name + ".up");
+    downButton = button("↓", name + ".down");
+    deleteButton = button("×", name + ".delete");
+    descriptionBox = new QLineEdit;
+    descriptionBox->setAccessibleName(name + ".description");
+    new MyTextContextMenu(descriptionBox);
+
+    auto* layout = new DockLayout(this);
+    m_entryRow = new QWidget;
+    layout->dock(m_entryRow, Dock::Top, 20);
+    auto* body = new QWidget;
+    layout->dock(body, Dock::Fill);
+    auto* bodyLayout = new DockLayout(body);
+    auto* side = new QWidget;
+    bodyLayout->dock(side, Dock::Right, 20);
+    auto* sideLayout = new DockLayout(side);
+    if (topGap > 0)
+        sideLayout->dock(new QWidget, Dock::Top, topGap);
+    sideLayout->dock(upButton, Dock::Top, 20);
+    sideLayout->dock(downButton, Dock::Top, 20);
+    sideLayout->dock(deleteButton, Dock::Top, 20);
+
+    listView = new QTableWidget(0, static_cast<int>(columns.size()));
+    listView->setAccessibleName(name + ".list");
+    listView->setSelectionBehavior(QAbstractItemView::SelectRows);
+    listView->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    listView->setShowGrid(true);
+    listView->setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
+    listView->verticalHeader()->hide();
+    listView->horizontalHeader()->setHighlightSections(false);
+    listView->setWordWrap(false);
+    for (int c = 0; c < static_cast<int>(columns.size()); ++c) {
+        listView->setHorizontalHeaderItem(c, new QTableWidgetItem(columns[c].first));
+        listView->setColumnWidth(c, columns[c].second);
+    }
+    bodyLayout->dock(listView, Dock::Fill);
+
+    connect(insertButton, &QPushButton::clicked, this, &ListForm::onInsert);
+    connect(changeButton, &QPushButton::clicked, this, &ListForm::onChange);
+    connect(upButton, &QPushButton::clicked, this, &ListForm::onUp);
+    connect(downButton, &QPushButton::clicked, this, &ListForm::onDown);
+    connect(deleteButton, &QPushButton::clicked, this, &ListForm::onDelete);
+}
+
+void ListForm::buildEntryRow(const std::vector<std::pair<QWidget*, int>>& inputs)
+{
+    auto* layout = new DockLayout(m_entryRow);
+    for (const auto& [input, width] : inputs)
+        layout->dock(input, Dock::Left, width);
+    layout->dock(changeButton, Dock::Right, 30);
+    layout->dock(insertButton, Dock::Right, 30);
+    layout->dock(descriptionBox, Dock::Fill);
+}
+
+void ListForm::onInsert()
+{
+    const std::vector<int> selected = selectedIndices();
+    if (selected.empty()) {
+        appendRow(inputs());
+    } else {
+        std::vector<QStringList> rebuilt = rows();
+        rebuilt.insert(rebuilt.begin() + selected.front(), inputs());
+        setRows(rebuilt);
+    }
+    clearUsedInputs();
+}
+
+void ListForm::onChange()
+{
+    const std::vector<int> selected = selectedIndices();
+    if (selected.empty()) {
+        onInsert();
+        return;
+    }
+    writeRow(selected.front(), inputs());
+    clearUsedInputs();
+}
+
+void ListForm::onDelete()
+{
+    const std::vector<int> selected = selectedIndices();
+    if (selected.empty())
+        return;
+    std::vector<QStringList> kept;
+    const std::vector<QStringList> all = rows();
+    for (int r = 0; r < static_cast<int>(all.size()); ++r)
+        if (!std::binary_search(selected.begin(), selected.end(), r))
+            kept.push_back(all[r]);
+    setRows(kept);
+    if (selected.size() == 1 && selected.front() < listView->rowCount())
+        select(selected.front(), true);
+}
+
+void ListForm::onUp()
+{
+    for (int b : selectedIndices())
+        if (b != 0)
+            swapRows(b, b - 1);
+}
+
+void ListForm::onDown()
+{
+    const std::vector<int> selected = selectedIndices();
+    for (auto it = selected.rbegin(); it != selected.rend(); ++it)
+        if (*it + 1 != listView->rowCount())
+            swapRows(*it, *it + 1);
+}
+
+std::vector<QStringList> ListForm::rows() const
+{
+    std::vector<QStringList> result;
+    for (int r = 0; r < listView->rowCount(); ++r)
+        result.push_back(rowTexts(r));
+    return result;
+}
+
+QStringList ListForm::rowTexts(int row) const
+{
+    QStringList texts;
+    for (int c = 0; c < listView->columnCount(); ++c) {
+        const QTableWidgetItem* item = listView->item(row, c);
+        texts.append(item ? item->text() : QString());
+    }
+    return texts;
+}
+
+void ListForm::clearRows() { listView->setRowCount(0); }
+
+std::vector<int> ListForm::selectedIndices() const
+{
+    std::vector<int> result;
+    for (int r = 0; r < listView->rowCount(); ++r)
+        if (isSelected(r))
+            result.push_back(r);
+    return result;
+}
+
+void ListForm::setRows(const std::vector<QStringList>& rows)
+{
+    clearRows();
+    for (const QStringList& texts : rows)
+        appendRow(texts);
+}
+
+void ListForm::appendRow(const QStringList& texts)
+{
+    const int row = listView->rowCount();
+    listView->insertRow(row);
+    for (int c = 0; c < listView->columnCount(); ++c) {
+        auto* item = new QTableWidgetItem;
+        if (c != 0)
+            item->setFlags(item->flags() & ~Qt::ItemIsEditable);
+        listView->setItem(row, c, item);
+    }
+    writeRow(row, texts);
+}
+
+void ListForm::writeRow(int row, const QStringList& texts)
+{
+    for (int c = 0; c < listView->columnCount(); ++c)
+        listView->item(row, c)->setText(c < texts.size() ? texts[c] : QString());
+}
+
+bool ListForm::isSelected(int row) const
+{
+    return listView->selectionModel()->isRowSelected(row, QModelIndex());
+}
+
+void ListForm::select(int row, bool selected)
+{
+    const auto flags = (selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect) |
+                       QItemSelectionModel::Rows;
+    listView->selectionModel()->select(listView->model()->index(row, 0), flags);
+}
+
+void ListForm::swapRows(int a, int b)
+{
+    const QStringList aTexts = rowTexts(a), bTexts = rowTexts(b);
+    const bool aSelected = isSelected(a), bSelected = isSelected(b);
+    writeRow(a, bTexts);
+    writeRow(b, aTexts);
+    select(a, bSelected);
+    select(b, aSelected);
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "doc/format.h"
+#include "forms/listform.h"
+
+// "例外": the exceptions a function throws, each a type and a description.
+class Throws : public ListForm {
+    Q_OBJECT
+public:
+    explicit Throws(QWidget* parent = nullptr);
+
+    QLineEdit* typeBox;
+
+    // Empty text boxes, an empty list.
+    void clear();
+    std::vector<ExceptionEntry> entries() const;
+    void reset();
+
+protected:
+    QStringList inputs() const override;
+    void clearUsedInputs() override;
+};
