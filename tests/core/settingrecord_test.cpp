@@ -1,0 +1,376 @@
+#include "common/settingrecord.h"
+
+#include "Orvex/Exception.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+using Style = SettingData;
+
+std::string readBytes(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+void writeBytes(const fs::path& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string treeIn(const fs::path& path)
+{
+    const std::string bytes = readBytes(path);
+    Orvex::MemoryLoader source(bytes);
+    Orvex::TSerializingSetting tree;
+    tree.Load(source);
+    return tree.toString();
+}
+
+// The fields as text, enumerations as numbers: "2 2 0 4 1 0 100 |date|copyright|author".
+std::string fields(const CSettingData& s)
+{
+    std::ostringstream out;
+    out << int(s.commentStyle()) << ' ' << int(s.documentStyle()) << ' ' << int(s.spacingStyle()) << ' '
+        << s.spacingSize() << ' ' << s.boxingHeadStyle() << ' ' << s.boxingFootStyle() << ' ' << s.boxingSize()
+        << " |" << s.dateFormat() << '|' << s.copyright() << '|' << s.author();
+    return out.str();
+}
+
+const std::string defaults = std::string("2 2 0 4 1 0 100 |") + defaultDateFormat + "||";
+
+class SettingRecordTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string pattern = (fs::temp_directory_path() / "settingrecord-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        dir = pattern;
+        file = dir / "setting.dat";
+        record.m_path = file.string();
+    }
+    void TearDown() override
+    {
+        fs::permissions(dir, fs::perms::owner_all, fs::perm_options::add);
+        fs::remove_all(dir);
+    }
+    // Files other than setting.dat, such as a temporary file left behind.
+    std::vector<std::string> strayFiles() const
+    {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(dir))
+            if (entry.path().filename() != "setting.dat")
+                names.push_back(entry.path().filename().string());
+        return names;
+    }
+
+public:
+    fs::path dir, file;
+    CSettingData record;
+};
+
+TEST_F(SettingRecordTest, FirstStartGivesDefaults)
+{
+    EXPECT_EQ(fields(record), "0 0 0 0 0 0 0 |||");
+    record.Load();
+    EXPECT_EQ(fields(record), defaults);
+    EXPECT_EQ(record.windowX(), 0);
+    EXPECT_EQ(record.windowY(), 0);
+    EXPECT_EQ(&g_settingData, static_cast<SettingData*>(&g_settingRecord));
+}
+
+TEST_F(SettingRecordTest, SavedDefaultsHoldTheTenKeysInOrder)
+{
+    record.Load();
+    record.Save();
+    EXPECT_EQ(treeIn(file), std::string("[CommentStyle:\"/++_+/\",DocumentStyle:\"DDoc\",SpacingStyle:\"Tab\","
+                                         "SpacingSize:\"4\",BoxingHeadStyle:\"true\",BoxingFootStyle:\"false\","
+                                         "BoxingSize:\"100\",DateFormat:\"") +
+                                 defaultDateFormat + "\",Copyright:\"\",Author:\"\"]");
+    CSettingData again;
+    again.m_path = record.m_path;
+    again.Load();
+    EXPECT_EQ(fields(again), defaults);
+}
+
+TEST_F(SettingRecordTest, StoredTexts)
+{
+    struct Row {
+        const char* name;
+        std::function<void(CSettingData&)> set;
+        const char* key;
+        std::string text; // "" for an empty child
+    };
+    const Row rows[] = {
+        {"C", [](CSettingData& s) { s.m_commentStyle = Style::CommentStyle::C; }, "CommentStyle", "/**_*/"},
+        {"Java", [](CSettingData& s) { s.m_commentStyle = Style::CommentStyle::Java; }, "CommentStyle", "///_"},
+        {"comment style 7", [](CSettingData& s) { s.m_commentStyle = Style::CommentStyle(7); }, "CommentStyle",
+         "/++_+/"},
+        {"DoxygenBS", [](CSettingData& s) { s.m_documentStyle = Style::DocumentStyle::DoxygenBS; }, "DocumentStyle",
+         "\\"},
+        {"DoxygenAT", [](CSettingData& s) { s.m_documentStyle = Style::DocumentStyle::DoxygenAT; }, "DocumentStyle",
+         "@"},
+        {"document style -1", [](CSettingData& s) { s.m_documentStyle = Style::DocumentStyle(-1); }, "DocumentStyle",
+         "DDoc"},
+        {"Space", [](CSettingData& s) { s.m_spacingStyle = Style::SpacingStyle::Space; }, "SpacingStyle", "Space"},
+        {"TabSpace", [](CSettingData& s) { s.m_spacingStyle = Style::SpacingStyle::TabSpace; }, "SpacingStyle",
+         "TabSpace"},
+        {"size 0", [](CSettingData& s) { s.m_spacingSize = 0; }, "SpacingSize", "0"},
+        {"largest size", [](CSettingData& s) { s.m_boxingSize = 4294967295u; }, "BoxingSize", "4294967295"},
+        {"flag false", [](CSettingData& s) { s.m_boxingHeadStyle = false; }, "BoxingHeadStyle", "false"},
+        {"flag true", [](CSettingData& s) { s.m_boxingFootStyle = true; }, "BoxingFootStyle", "true"},
+        {"empty date format", [](CSettingData& s) { s.m_dateFormat.clear(); }, "DateFormat", ""},
+        {"author", [](CSettingData& s) { s.m_author = "山田"; }, "Author", "山田"},
+    };
+    for (const Row& row : rows) {
+        CSettingData s;
+        s.m_path = record.m_path;
+        s.Load();
+        row.set(s);
+        s.Save();
+        const auto child = s.m_setting.root()->opIndex(row.key);
+        EXPECT_EQ(child->isLeaf() ? child->toLeaf() : "", row.text) << row.name;
+    }
+}
+
+TEST_F(SettingRecordTest, LoadConvertsTheTree)
+{
+    struct Row {
+        const char* name;
+        const char* key;
+        const char* text; // nullptr: key absent; "[]": a branch
+        std::string expected;
+    };
+    const std::string date = defaultDateFormat;
+    const Row rows[] = {
+        {"C", "CommentStyle", "/**_*/", "0 2 0 4 1 0 100 |" + date + "||"},
+        {"Java", "CommentStyle", "///_", "1 2 0 4 1 0 100 |" + date + "||"},
+        {"unknown comment style", "CommentStyle", "/**", defaults},
+        {"comment style as branch", "CommentStyle", "[]", defaults},
+        {"backslash", "DocumentStyle", "\\", "2 0 0 4 1 0 100 |" + date + "||"},
+        {"at-sign", "DocumentStyle", "@", "2 1 0 4 1 0 100 |" + date + "||"},
+        {"Space", "SpacingStyle", "Space", "2 2 1 4 1 0 100 |" + date + "||"},
+        {"lower-case tab is TabSpace", "SpacingStyle", "tab", "2 2 2 4 1 0 100 |" + date + "||"},
+        {"empty spacing style is absent", "SpacingStyle", "", defaults},
+        {"size with blank and letters", "SpacingSize", " 12ab", "2 2 0 12 1 0 100 |" + date + "||"},
+        {"hexadecimal size", "SpacingSize", "0x10", "2 2 0 16 1 0 100 |" + date + "||"},
+        {"letters only", "SpacingSize", "abc", "2 2 0 0 1 0 100 |" + date + "||"},
+        {"minus one", "SpacingSize", "-1", "2 2 0 4294967295 1 0 100 |" + date + "||"},
+        {"capital True is false", "BoxingHeadStyle", "True", "2 2 0 4 0 0 100 |" + date + "||"},
+        {"foot true", "BoxingFootStyle", "true", "2 2 0 4 1 1 100 |" + date + "||"},
+        {"foot yes is false", "BoxingFootStyle", "yes", defaults},
+        {"box size", "BoxingSize", "80", "2 2 0 4 1 0 80 |" + date + "||"},
+        {"date format", "DateFormat", "%Y4%", "2 2 0 4 1 0 100 |%Y4%||"},
+        {"empty date format is the default", "DateFormat", "", defaults},
+        {"copyright", "Copyright", "(c) 2024", "2 2 0 4 1 0 100 |" + date + "|(c) 2024|"},
+        {"author", "Author", "山田", "2 2 0 4 1 0 100 |" + date + "||山田"},
+    };
+    for (const Row& row : rows) {
+        CSettingData s;
+        s.m_path = (dir / "missing.dat").string(); // Load keeps the tree built here
+        if (std::string_view(row.text) == "[]")
+            s.m_setting.root()->opIndex(row.key)->opIndexAssign("x", "y");
+        else
+            s.m_setting.opIndexAssign(row.text, row.key);
+        s.Load();
+        EXPECT_EQ(fields(s), row.expected) << row.name;
+    }
+}
+
+TEST_F(SettingRecordTest, WindowPosition)
+{
+    struct Row {
+        const char* name;
+        const char* text; // nullptr: key absent; "[]": a branch
+        std::int32_t expected;
+    };
+    const Row rows[] = {
+        {"absent", nullptr, 0},
+        {"negative", "-120", -120},
+        {"largest", "0x7fffffff", 2147483647},
+        {"wraps to 32 bits", "4294967295", -1},
+        {"a branch reads as 0", "[]", 0},
+        {"empty child", "", 0},
+    };
+    for (const Row& row : rows) {
+        CSettingData s;
+        if (row.text && std::string_view(row.text) == "[]") {
+            s.m_setting.root()->opIndex("WindowX")->opIndexAssign("1", "y");
+            s.m_setting.root()->opIndex("WindowY")->opIndexAssign("1", "y");
+        } else if (row.text) {
+            s.m_setting.opIndexAssign(row.text, "WindowX");
+            s.m_setting.opIndexAssign(row.text, "WindowY");
+        }
+        EXPECT_EQ(s.windowX(), row.expected) << row.name;
+        EXPECT_EQ(s.windowY(), row.expected) << row.name;
+    }
+}
+
+TEST(SettingNumber, Reading)
+{
+    struct Row {
+        const char* text;
+        std::uint32_t expected;
+    };
+    const Row rows[] = {
+        {"", 0},           {"0", 0},          {"7", 7},          {"\t 7", 7},          {"012", 12},
+        {"099", 99},       {"0x", 0},         {"0XfF", 255},     {"0x1g", 1},          {"0b101", 5},
+        {"0B2", 0},        {"0o17", 15},      {"0O8", 0},        {"+-+5", 5},          {"-+-5", 4294967291u},
+        {"- 3", 4294967293u}, {"-0x1", 4294967295u}, {"4294967296", 0}, {"4294967297", 1}, {"12 34", 12},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(readSettingNumber(row.text), row.expected) << '"' << row.text << '"';
+}
+
+TEST_F(SettingRecordTest, SaveAndLoadKeepEverything)
+{
+    writeBytes(file, "");
+    record.Load();
+    record.m_setting.opIndexAssign("-8", "WindowX");
+    record.m_setting.opIndexAssign("kept", "Unknown");
+    record.m_commentStyle = Style::CommentStyle::Java;
+    record.m_documentStyle = Style::DocumentStyle::DoxygenAT;
+    record.m_spacingStyle = Style::SpacingStyle::Space;
+    record.m_spacingSize = 2;
+    record.m_boxingHeadStyle = false;
+    record.m_boxingFootStyle = true;
+    record.m_boxingSize = 72;
+    record.m_dateFormat = "%D2%";
+    record.m_copyright = "© 2024";
+    record.m_author = "Author \"A\"";
+    record.Save();
+    const std::string expected = fields(record);
+
+    CSettingData again;
+    again.m_path = record.m_path;
+    again.Load();
+    EXPECT_EQ(fields(again), expected);
+    EXPECT_EQ(again.windowX(), -8);
+    EXPECT_EQ(again.windowY(), 0);
+    again.Save();
+    EXPECT_TRUE(again.m_setting.exists({"Unknown"}));
+
+    // A damaged file leaves the tree as the last Save made it.
+    writeBytes(file, "not a settings file");
+    record.m_author = "changed";
+    record.Load();
+    EXPECT_EQ(fields(record), expected);
+}
+
+TEST_F(SettingRecordTest, RelativeToTheCurrentDirectory)
+{
+    const fs::path before = fs::current_path();
+    fs::current_path(dir);
+    CSettingData s;
+    s.Load();
+    s.Save();
+    fs::current_path(before);
+    EXPECT_EQ(s.m_path, "setting.dat");
+    EXPECT_TRUE(fs::exists(file));
+}
+
+TEST_F(SettingRecordTest, SaveKeepsLinkAndMode)
+{
+    record.Load();
+    writeBytes(dir / "real.dat", "old");
+    fs::permissions(dir / "real.dat", fs::perms(0640));
+    fs::create_symlink("real.dat", file);
+    record.Save();
+    EXPECT_TRUE(fs::is_symlink(file));
+    EXPECT_EQ(fs::status(dir / "real.dat").permissions(), fs::perms(0640));
+    EXPECT_NE(readBytes(dir / "real.dat"), "old");
+    EXPECT_TRUE(fs::exists(file));
+}
+
+TEST_F(SettingRecordTest, FailedSaveKeepsTheOldFile)
+{
+    struct Row {
+        const char* name;
+        std::function<void(SettingRecordTest&)> arrange;
+    };
+    const Row rows[] = {
+        {"read-only file", [](SettingRecordTest& t) { fs::permissions(t.file, fs::perms(0444)); }},
+        {"missing directory", [](SettingRecordTest& t) { t.record.m_path = (t.dir / "no" / "setting.dat").string(); }},
+        {"path is a directory", [](SettingRecordTest& t) { t.record.m_path = t.dir.string(); }},
+        {"file size limit reached part-way",
+         [](SettingRecordTest& t) {
+             t.record.m_author.assign(100000, 'a');
+             std::signal(SIGXFSZ, SIG_IGN);
+             const rlimit limit{4096, RLIM_INFINITY};
+             setrlimit(RLIMIT_FSIZE, &limit);
+         }},
+    };
+    for (const Row& row : rows) {
+        record.Load();
+        record.Save();
+        const std::string old = readBytes(file);
+        record.m_author = "new";
+        row.arrange(*this);
+        try {
+            record.Save();
+            ADD_FAILURE() << row.name << ": saved";
+        } catch (const Orvex::Exception& e) {
+            EXPECT_STREQ(e.what(), "ファイルの保存に失敗しました。") << row.name;
+        }
+        const rlimit unlimited{RLIM_INFINITY, RLIM_INFINITY};
+        setrlimit(RLIMIT_FSIZE, &unlimited);
+        std::signal(SIGXFSZ, SIG_DFL);
+        EXPECT_EQ(readBytes(file), old) << row.name;
+        EXPECT_EQ(strayFiles(), std::vector<std::string>{}) << row.name;
+        fs::permissions(file, fs::perms(0644));
+        record.m_path = file.string();
+    }
+}
+
+TEST_F(SettingRecordTest, KilledWhileSavingKeepsTheOldFile)
+{
+    record.Load();
+    record.Save();
+    const std::string old = readBytes(file);
+    record.m_author.assign(100000, 'a');
+    const auto saveBeyondTheLimit = [this] {
+        const rlimit limit{4096, RLIM_INFINITY};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        record.Save();
+    };
+    EXPECT_EXIT(saveBeyondTheLimit(), ::testing::KilledBySignal(SIGXFSZ), "");
+    EXPECT_EQ(readBytes(file), old);
+}
+
+TEST_F(SettingRecordTest, DamagedFilesNeverLockTheUserOut)
+{
+    struct Row {
+        const char* name;
+        std::string bytes;
+    };
+    const std::string head("\xAF\x34\x00\x12\x00\x99\x16\xFF\x00", 9);
+    const Row rows[] = {
+        {"root is a leaf", head + std::string("\x02\x01\0\0\0\0\0\0\0x", 10)},
+        {"huge child count", head + "\x01" + std::string(7, '\xFF') + "\x7F"},
+        {"wrong signature", "garbage"},
+        {"empty file", ""},
+    };
+    for (const Row& row : rows) {
+        CSettingData s;
+        s.m_path = file.string();
+        writeBytes(file, row.bytes);
+        s.Load();
+        EXPECT_EQ(fields(s), defaults) << row.name;
+        s.m_author = "saved";
+        EXPECT_NO_THROW(s.Save()) << row.name;
+        s.m_author.clear();
+        s.Load();
+        EXPECT_EQ(s.author(), "saved") << row.name;
+    }
+}
+
+} // namespace
