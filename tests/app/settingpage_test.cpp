@@ -1,15 +1,14 @@
 #include "AppMain.h"
+#include "apptest.h"
 #include "tab/setting.h"
 
 #include "Orvex/Exception.h"
 #include "common/settingrecord.h"
 
 #include <QAbstractButton>
-#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
-#include <QLabel>
 #include <QLineEdit>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -26,22 +25,13 @@ using CS = SettingData::CommentStyle;
 using DS = SettingData::DocumentStyle;
 using SS = SettingData::SpacingStyle;
 
-QApplication& app()
-{
-    static int argc = 1;
-    static char name[] = "settingpage_test";
-    static char* argv[] = {name, nullptr};
-    static QApplication instance(argc, argv);
-    return instance;
-}
-
 // Every test runs in a fresh current directory (setting.dat is opened by its bare name),
 // with an empty settings tree and a newly built main window holding the page.
-class SettingPage : public ::testing::Test {
+class SettingPage : public AppTest {
 protected:
     void SetUp() override
     {
-        app();
+        AppTest::SetUp();
         ASSERT_TRUE(dir.isValid());
         previous = QDir::currentPath();
         QDir::setCurrent(dir.path());
@@ -54,19 +44,11 @@ protected:
     {
         window.reset();
         QDir::setCurrent(previous);
+        AppTest::TearDown();
     }
 
-    template <class W = QWidget>
-    W* control(const char* name) const
-    {
-        for (W* w : page->findChildren<W*>())
-            if (w->accessibleName() == QLatin1String(name))
-                return w;
-        ADD_FAILURE() << "no control " << name;
-        return nullptr;
-    }
-    QLineEdit* box(const char* name) const { return control<QLineEdit>(name); }
-    QAbstractButton* button(const char* name) const { return control<QAbstractButton>(name); }
+    QLineEdit* box(const char* name) const { return control<QLineEdit>(page, name); }
+    QAbstractButton* button(const char* name) const { return control<QAbstractButton>(page, name); }
     void type(const char* name, const QString& text) const { box(name)->setText(text); }
     std::string text(const char* name) const { return box(name)->text().toStdString(); }
 
