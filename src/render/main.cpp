@@ -152,11 +152,15 @@ nlohmann::json parseJson(const std::string& text)
 {
     try {
         return nlohmann::json::parse(text);
-    } catch (const nlohmann::json::parse_error& error) {
-        // "[json.exception.parse_error.101] parse error at line 1, column 2: syntax error ..."
-        const std::string what = error.what();
-        const std::size_t at = what.find("parse error ");
-        throw RequestError("invalid JSON " + (at == std::string::npos ? what : what.substr(at + 12)));
+    } catch (const nlohmann::json::exception& error) {
+        // "[json.exception.parse_error.101] parse error at line 1, column 2: syntax error ..." gives
+        // "invalid JSON at line 1, column 2: syntax error ..."; "[json.exception.out_of_range.406]
+        // number overflow parsing '1e400'" gives "invalid JSON: number overflow parsing '1e400'".
+        std::string what = error.what();
+        what.erase(0, what.find("] ") + 2);
+        constexpr std::string_view parseError = "parse error ";
+        const bool positioned = what.starts_with(parseError);
+        throw RequestError("invalid JSON" + (positioned ? " " + what.substr(parseError.size()) : ": " + what));
     }
 }
 

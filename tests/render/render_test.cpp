@@ -154,6 +154,8 @@ TEST_F(Render, Errors)
         {"empty input", {}, "", 2,
          "request: invalid JSON at line 1, column 1: syntax error while parsing value - unexpected end of "
          "input; expected '[', '{', or a literal"},
+        {"number out of range", {}, R"({"summary": "S", "settings": {"SpacingSize": 1e400}})", 2,
+         "request: invalid JSON: number overflow parsing '1e400'"},
         {"not an object", {}, "[]", 2, "request: expected an object"},
         {"unknown key", {}, R"({"summary": "S", "sumary": "S"})", 2, R"(request: "sumary": unknown key)"},
         {"string expected", {}, R"({"summary": 1})", 2, R"(request: "summary": expected a string)"},
