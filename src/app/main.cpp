@@ -1,1 +1,92 @@
-int main() { return 0; }
+#include "AppMain.h"
+#include "platform/clipboard.h"
+#include "platform/errordialog.h"
+#include "platform/hotkey.h"
+#include "platform/sounds.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPointer>
+#include <QWindow>
+
+#include <exception>
+
+namespace {
+
+// Errors thrown while an event is handled end up here instead of ending the program.
+class Application : public QApplication {
+public:
+    using QApplication::QApplication;
+
+    bool notify(QObject* receiver, QEvent* event) override
+    {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (const std::exception& error) {
+            reportUnhandledError(QString::fromUtf8(error.what()));
+        } catch (...) {
+            reportUnhandledError(QStringLiteral("Unknown exception"));
+        }
+        return false;
+    }
+};
+
+// Without a window manager nobody gives the new window the keyboard; ask for it once the
+// window is on screen (asking earlier fails, the window is not mapped yet).
+class ActivateWhenExposed : public QObject {
+public:
+    explicit ActivateWhenExposed(QWidget* window) : QObject(window), m_window(window)
+    {
+        window->windowHandle()->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Expose && m_window->windowHandle()->isExposed()) {
+            watched->removeEventFilter(this);
+            m_window->activateWindow();
+        }
+        return false;
+    }
+
+private:
+    QWidget* m_window;
+};
+
+void showFatalError(const QString& text)
+{
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Fatal Error"), text, QMessageBox::Ok,
+                    QApplication::activeWindow());
+    box.exec();
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    Application app(argc, argv);
+    SystemSounds sounds;
+    SystemClipboard clipboard;
+    g_sounds = &sounds;
+    g_clipboard = &clipboard;
+
+    QPointer<MainWindow> window;
+    try {
+        window = new MainWindow;
+        std::unique_ptr<GlobalHotKey> hotKey = GlobalHotKey::grab();
+        if (hotKey)
+            QObject::connect(hotKey.get(), &GlobalHotKey::activated, window, &MainWindow::onHotKey);
+        window->show();
+        new ActivateWhenExposed(window);
+        app.exec();
+    } catch (const std::exception& error) {
+        showFatalError(QString::fromUtf8(error.what()));
+        return 1;
+    } catch (...) {
+        showFatalError(QStringLiteral("Unknown exception"));
+        return 1;
+    }
+    delete window.data();
+    clipboard.handOver();
+    return 0;
+}

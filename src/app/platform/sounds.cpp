@@ -39,5 +39,10 @@ bool SystemSounds::play(const char* eventId)
             return false;
         }
     }
-    return ca_context_play(m_context, 0, CA_PROP_EVENT_ID, eventId, nullptr) == CA_SUCCESS;
+    const int result = ca_context_play(m_context, 0, CA_PROP_EVENT_ID, eventId, nullptr);
+    // A sound missing from the theme is no reason to give up; a missing device is (each try
+    // would only report the same failure again on the terminal).
+    if (result != CA_SUCCESS && result != CA_ERROR_NOTFOUND)
+        m_unavailable = true;
+    return result == CA_SUCCESS;
 }
