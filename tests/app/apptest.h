@@ -61,6 +61,8 @@ protected:
         testApplication();
         g_forms = {};
         useTestSettings();
+        sounds = {};
+        clipboard = {};
         g_sounds = &sounds;
         g_clipboard = &clipboard;
     }

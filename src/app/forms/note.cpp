@@ -35,6 +35,11 @@ void Note::showSharedText()
     });
 }
 
-void Note::clear() { textBox->clear(); }
+void Note::clear()
+{
+    textBox->clear();
+    // Also when this field already was empty but another page's note was not.
+    storeText({});
+}
 
 void Note::refresh() { showSharedText(); }

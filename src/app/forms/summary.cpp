@@ -29,7 +29,12 @@ bool Summary::focusInput()
     return textBox->window()->focusWidget() == textBox;
 }
 
-void Summary::clear() { textBox->clear(); }
+void Summary::clear()
+{
+    textBox->clear();
+    // Also when this field already was empty but another page's summary was not.
+    g_forms.summaryText.clear();
+}
 
 void Summary::refresh()
 {

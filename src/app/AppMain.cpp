@@ -1,0 +1,110 @@
+#include "AppMain.h"
+
+#include "misc/dock.h"
+#include "tab/classdoc.h"
+#include "tab/filedoc.h"
+#include "tab/functiondoc.h"
+#include "tab/setting.h"
+
+#include <QCloseEvent>
+#include <QIcon>
+#include <QShortcut>
+#include <QTabWidget>
+
+MainWindow* mainWindow = nullptr;
+
+MainWindow::MainWindow()
+{
+    mainWindow = this;
+    setClientSize(640, 480);
+    setWindowTitle("Remarkist");
+    setWindowIcon(QIcon(":/icons/remarkist.png"));
+
+    // Both act whichever control of the window has the focus.
+    auto* copy = new QShortcut(QKeySequence(Qt::SHIFT | Qt::CTRL | Qt::Key_C), this);
+    copy->setContext(Qt::WindowShortcut);
+    connect(copy, &QShortcut::activated, this, &MainWindow::onCopyShortcut);
+    auto* initialize = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_I), this);
+    initialize->setContext(Qt::WindowShortcut);
+    connect(initialize, &QShortcut::activated, this, &MainWindow::onInitializeShortcut);
+
+    m_tabs = new QTabWidget;
+    m_tabs->setAccessibleName("tabs");
+    (new DockLayout(this))->dock(m_tabs, DockLayout::Dock::Fill);
+
+    // The settings page comes first: the other pages' date fields follow its date format.
+    m_setting = new Setting(this);
+    m_function = new Functiondoc;
+    m_tabs->addTab(m_function, m_function->windowTitle());
+    m_class = new Classdoc;
+    m_tabs->addTab(m_class, m_class->windowTitle());
+    m_file = new Filedoc;
+    m_tabs->addTab(m_file, m_file->windowTitle());
+    m_tabs->addTab(m_setting, "設定");
+    m_tabs->setCurrentIndex(0);
+    // Connected last: adding the first tab selects it before the other pages exist.
+    connect(m_tabs, &QTabWidget::currentChanged, this, &MainWindow::onTabChanged);
+}
+
+void MainWindow::setClientSize(int width, int height) { setFixedSize(width, height); }
+
+void MainWindow::onTabChanged()
+{
+    DocumentPage* const documents[] = {m_function, m_class, m_file};
+    for (int i = 0; i < 3; ++i) {
+        if (m_tabs->currentIndex() == i)
+            documents[i]->pageSelected();
+        else
+            documents[i]->pageDeselected();
+    }
+    if (m_tabs->currentIndex() == 3)
+        m_setting->pageSelected();
+    else
+        m_setting->pageDeselected();
+}
+
+DocumentPage* MainWindow::selectedDocumentPage() const
+{
+    switch (m_tabs->currentIndex()) {
+    case 0:
+        return m_function;
+    case 1:
+        return m_class;
+    case 2:
+        return m_file;
+    default:
+        return nullptr;
+    }
+}
+
+void MainWindow::onCopyShortcut()
+{
+    if (DocumentPage* page = selectedDocumentPage())
+        page->copyToClipboard();
+}
+
+void MainWindow::onInitializeShortcut()
+{
+    if (DocumentPage* page = selectedDocumentPage())
+        page->initialize();
+}
+
+void MainWindow::onHotKey()
+{
+    raise();
+    activateWindow();
+    if (isMinimized())
+        showNormal();
+    if (DocumentPage* page = selectedDocumentPage())
+        page->focusSummary();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    // Closing twice (OK after the close box, say) must not store the position twice.
+    if (!m_closing) {
+        m_closing = true;
+        m_setting->windowClosing();
+    }
+    event->accept();
+}

@@ -1,0 +1,11 @@
+#include "tab/classdoc.h"
+
+#include "doc/format.h"
+
+Classdoc::Classdoc(QWidget* parent) : DocumentPage("クラス", {320, 480}, parent)
+{
+    setAccessibleName("class");
+    layOutSingleColumn();
+}
+
+Lines Classdoc::render(const DocumentStyle& document) const { return document.classDocument(); }

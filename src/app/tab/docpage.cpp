@@ -1,0 +1,128 @@
+#include "tab/docpage.h"
+
+#include "AppMain.h"
+#include "comment/styler.h"
+#include "common/settingdata.h"
+#include "doc/styler.h"
+#include "forms/comment.h"
+#include "forms/date.h"
+#include "forms/note.h"
+#include "forms/shared.h"
+#include "forms/summary.h"
+#include "misc/dock.h"
+#include "platform/platform.h"
+
+#include <QPushButton>
+
+#include <chrono>
+#include <thread>
+
+using Dock = DockLayout::Dock;
+
+DocumentPage::DocumentPage(const QString& caption, QSize clientSize, QWidget* parent)
+    : QWidget(parent), date(new Date), summary(new Summary), comment(new Comment), note(new Note),
+      m_clientSize(clientSize)
+{
+    setWindowTitle(caption);
+}
+
+QWidget* DocumentPage::buttonBar()
+{
+    auto* bar = new QWidget;
+    auto* strip = new QWidget;
+    (new DockLayout(bar))->dock(strip, Dock::Top, 20);
+    auto* layout = new DockLayout(strip);
+    // Docked right to left, each after a 10-pixel gap: "クリップボード", "OK", "キャンセル".
+    const auto addButton = [layout](const char* text, const char* name) {
+        layout->dock(new QWidget, Dock::Right, 10);
+        auto* button = new QPushButton(text);
+        button->setAccessibleName(name);
+        layout->dock(button, Dock::Right, DefaultSize::buttonWidth);
+        return button;
+    };
+    connect(addButton("キャンセル", "cancel"), &QPushButton::clicked, this, &DocumentPage::cancel);
+    connect(addButton("OK", "ok"), &QPushButton::clicked, this, &DocumentPage::accept);
+    connect(addButton("クリップボード", "clipboard"), &QPushButton::clicked, this,
+            &DocumentPage::copyToClipboard);
+    return bar;
+}
+
+void DocumentPage::layOutSingleColumn()
+{
+    auto* column = new QWidget;
+    (new DockLayout(this))->dock(column, Dock::Fill);
+    auto* layout = new DockLayout(column);
+    layout->dock(date, Dock::Top, 20);
+    layout->dock(summary, Dock::Top, 20);
+    layout->dock(comment, Dock::Top, 160);
+    layout->dock(note, Dock::Top, 160);
+    layout->dock(buttonBar(), Dock::Bottom, 30);
+}
+
+void DocumentPage::cancel() { mainWindow->close(); }
+
+void DocumentPage::accept()
+{
+    if (!copyToClipboard())
+        return;
+    // The user sees the window stay for a moment after the beep; nothing responds meanwhile.
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    mainWindow->close();
+}
+
+bool DocumentPage::copyToClipboard()
+{
+    try {
+        const std::unique_ptr<DocumentStyle> document = documentStyler();
+        const std::unique_ptr<CommentStyle> frame = commentStyler();
+        document->setDate(g_forms.dateText);
+        document->setAuthor(g_settingData.author());
+        document->setCopyright(g_settingData.copyright());
+        document->setSummary(g_forms.summaryText);
+        // The hint of an untouched comment field is never part of a comment.
+        document->setComment(g_forms.commentEntered ? g_forms.commentText : std::string());
+        document->setNote(note->text());
+        fillDocument(*document);
+        g_clipboard->setText(joinLines(frame->format(render(*document))));
+    } catch (...) {
+        g_sounds->asterisk();
+        return false;
+    }
+    g_sounds->beep();
+    return true;
+}
+
+void DocumentPage::initialize()
+{
+    date->update();
+    summary->clear();
+    comment->reset();
+    note->clear();
+    focusSummary();
+}
+
+void DocumentPage::focusSummary() { summary->focusInput(); }
+
+void DocumentPage::pageSelected()
+{
+    mainWindow->setClientSize(m_clientSize.width(), m_clientSize.height());
+    date->refresh();
+    summary->refresh();
+    comment->refresh();
+    note->refresh();
+}
+
+void DocumentPage::fillDocument(DocumentStyle&) const {}
+
+void DocumentPage::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    if (isVisible())
+        focusSummary();
+}
+
+void DocumentPage::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    focusSummary();
+}

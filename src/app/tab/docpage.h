@@ -1,0 +1,59 @@
+#pragma once
+
+#include "misc/lines.h"
+
+#include <QSize>
+#include <QWidget>
+
+class Comment;
+class Date;
+class DocumentStyle;
+class Note;
+class Summary;
+
+// What the function, class and file pages have in common: the shared date, summary, comment
+// and note forms, the button row ("クリップボード", "OK", "キャンセル"), and the way a
+// comment is rendered onto the clipboard.
+class DocumentPage : public QWidget {
+    Q_OBJECT
+public:
+    Date* date;
+    Summary* summary;
+    Comment* comment;
+    Note* note;
+
+    // Closes the main window; nothing is copied.
+    void cancel();
+    // Copies; on success, after half a second, closes the main window.
+    void accept();
+    // Renders the page's comment onto the clipboard with the default beep; on any failure
+    // (an empty summary) sounds the asterisk instead, leaves the clipboard alone and gives false.
+    bool copyToClipboard();
+    // Empties the page's forms (the date is taken afresh), then the caret goes to the summary.
+    virtual void initialize();
+    void focusSummary();
+    // Sizes the main window for this page and shows the shared texts again.
+    virtual void pageSelected();
+    void pageDeselected() {}
+
+protected:
+    // caption: the tab's text. clientSize: the main window's client area on this page.
+    DocumentPage(const QString& caption, QSize clientSize, QWidget* parent);
+
+    // The strip of the three buttons, 30 high with the buttons in its top 20.
+    QWidget* buttonBar();
+    // The single column of the class and file pages: date, summary, comment, note, buttons.
+    void layOutSingleColumn();
+    // The page's own part of the request (the function page's returns, throws, params) and
+    // the document operation of its kind.
+    virtual void fillDocument(DocumentStyle& document) const;
+    virtual Lines render(const DocumentStyle& document) const = 0;
+
+    // Whenever the visible page is laid out (shown, or resized with the window), the caret
+    // lands in the summary.
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    QSize m_clientSize;
+};

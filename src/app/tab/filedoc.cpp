@@ -1,0 +1,11 @@
+#include "tab/filedoc.h"
+
+#include "doc/format.h"
+
+Filedoc::Filedoc(QWidget* parent) : DocumentPage("ファイル", {320, 480}, parent)
+{
+    setAccessibleName("file");
+    layOutSingleColumn();
+}
+
+Lines Filedoc::render(const DocumentStyle& document) const { return document.fileDocument(); }

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "tab/docpage.h"
+
+class Params;
+class Returns;
+class Throws;
+
+// "関数": a function's comment, with its parameters, return value and exceptions.
+class Functiondoc : public DocumentPage {
+    Q_OBJECT
+public:
+    explicit Functiondoc(QWidget* parent = nullptr);
+
+    Params* params;
+    Returns* returns;
+    Throws* throws;
+
+    // Also empties the parameters, the return value and the exceptions.
+    void initialize() override;
+
+protected:
+    void fillDocument(DocumentStyle& document) const override;
+    Lines render(const DocumentStyle& document) const override;
+};
