@@ -13,10 +13,9 @@
 
 namespace {
 
-std::vector<ParamEntry> params()
-{
+std::vector<ParamEntry> params() {
     std::vector<ParamEntry> entries;
-    const char* directions[] = {"in", "out", "inout"};
+    const char *directions[] = {"in", "out", "inout"};
     for (int i = 0; i < 10; ++i)
         entries.push_back({directions[i % 3], "parameter" + std::to_string(i),
                            "what parameter " + std::to_string(i) + " means to the function"});
@@ -29,12 +28,12 @@ const std::vector<ExceptionEntry> threeThrows = {
     {"std::out_of_range", "an index is past the end"},
     {"Orvex::Exception", "the file cannot be written"},
 };
-const std::string fiveLines = "The first line of the text.\r\nThe second line.\r\nA third, longer line with a "
-                              "comma.\r\nThe fourth.\r\nAnd the fifth line closes it.";
+const std::string fiveLines =
+    "The first line of the text.\r\nThe second line.\r\nA third, longer line with a "
+    "comma.\r\nThe fourth.\r\nAnd the fifth line closes it.";
 
 // The desktop program's sequence for its function page.
-std::string functionComment()
-{
+std::string functionComment() {
     auto document = documentStyler();
     auto comment = commentStyler();
     document->setDate("2026/12/07(月)[03:28:05]");
@@ -43,7 +42,8 @@ std::string functionComment()
     document->setSummary("Copies the selected records into the archive.");
     document->setComment(fiveLines);
     document->setNote(fiveLines);
-    document->setReturns("0, every record was copied\r\n1, some records were skipped\r\n-1, nothing was copied");
+    document->setReturns(
+        "0, every record was copied\r\n1, some records were skipped\r\n-1, nothing was copied");
     document->setThrows(threeThrows);
     document->setParams(manyParams);
     return joinLines(comment->format(document->functionDocument()));
@@ -67,14 +67,12 @@ const Pair pairs[] = {
     {SettingData::CommentStyle::D, SettingData::DocumentStyle::DDoc, "D/DDoc"},
 };
 
-void select(const Pair& pair)
-{
+void select(const Pair &pair) {
     g_settingRecord.m_commentStyle = pair.framing;
     g_settingRecord.m_documentStyle = pair.syntax;
 }
 
-void comment(benchmark::State& state, const Pair& pair)
-{
+void comment(benchmark::State &state, const Pair &pair) {
     select(pair);
     std::size_t bytes = 0;
     for (auto _ : state) {
@@ -86,8 +84,7 @@ void comment(benchmark::State& state, const Pair& pair)
     state.counters["bytes"] = static_cast<double>(bytes);
 }
 
-void copy(benchmark::State& state, std::size_t bytes)
-{
+void copy(benchmark::State &state, std::size_t bytes) {
     std::vector<char> from(bytes, 'x'), to(bytes);
     for (auto _ : state) {
         std::memcpy(to.data(), from.data(), bytes);
@@ -101,18 +98,16 @@ void copy(benchmark::State& state, std::size_t bytes)
 // programs share the machine).
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
+    void ReportRuns(const std::vector<Run> &runs) override {
         ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs)
+        for (const Run &run : runs)
             if (run.run_type == Run::RT_Iteration)
                 m_nanoseconds[run.benchmark_name()] = run.GetAdjustedCPUTime();
     }
-    void Finalize() override
-    {
+    void Finalize() override {
         ConsoleReporter::Finalize();
         std::cout << "\ncomment time / memcpy time of the same bytes\n";
-        for (const Pair& pair : pairs) {
+        for (const Pair &pair : pairs) {
             const auto comment = m_nanoseconds.find("comment/" + pair.label);
             const auto copy = m_nanoseconds.find("memcpy/" + pair.label);
             if (comment != m_nanoseconds.end() && copy != m_nanoseconds.end())
@@ -127,14 +122,15 @@ private:
 
 } // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char **argv) {
     g_settingRecord.Load(); // the first-start settings when there is no setting.dat here
-    for (const Pair& pair : pairs) {
+    for (const Pair &pair : pairs) {
         select(pair);
         const std::size_t bytes = functionComment().size();
-        benchmark::RegisterBenchmark(("comment/" + pair.label).c_str(), comment, pair)->Unit(benchmark::kNanosecond);
-        benchmark::RegisterBenchmark(("memcpy/" + pair.label).c_str(), copy, bytes)->Unit(benchmark::kNanosecond);
+        benchmark::RegisterBenchmark(("comment/" + pair.label).c_str(), comment, pair)
+            ->Unit(benchmark::kNanosecond);
+        benchmark::RegisterBenchmark(("memcpy/" + pair.label).c_str(), copy, bytes)
+            ->Unit(benchmark::kNanosecond);
     }
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter;

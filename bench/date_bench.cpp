@@ -8,8 +8,7 @@
 
 namespace {
 
-std::tm monday()
-{
+std::tm monday() {
     std::tm t{};
     t.tm_year = 2026 - 1900;
     t.tm_mon = 11;
@@ -21,16 +20,14 @@ std::tm monday()
     return t;
 }
 
-void defaultTemplate(benchmark::State& state)
-{
+void defaultTemplate(benchmark::State &state) {
     const std::tm time = monday();
     for (auto _ : state)
         benchmark::DoNotOptimize(formatDate(defaultDateFormat, time));
 }
 BENCHMARK(defaultTemplate);
 
-void currentDate(benchmark::State& state)
-{
+void currentDate(benchmark::State &state) {
     g_settingRecord.m_dateFormat = defaultDateFormat;
     for (auto _ : state)
         benchmark::DoNotOptimize(formatCurrentDate());
@@ -38,8 +35,7 @@ void currentDate(benchmark::State& state)
 BENCHMARK(currentDate);
 
 // "%M[" and then commas up to the given size, never closed.
-void unclosedList(benchmark::State& state)
-{
+void unclosedList(benchmark::State &state) {
     const std::string text = "%M[" + std::string(static_cast<std::size_t>(state.range(0)) - 3, ',');
     const std::tm time = monday();
     for (auto _ : state)
@@ -47,11 +43,15 @@ void unclosedList(benchmark::State& state)
     state.SetComplexityN(state.range(0));
     state.SetBytesProcessed(state.iterations() * state.range(0));
 }
-BENCHMARK(unclosedList)->Arg(4 << 10)->Arg(16 << 10)->Arg(64 << 10)->Complexity(benchmark::oN)->Unit(benchmark::kMicrosecond);
+BENCHMARK(unclosedList)
+    ->Arg(4 << 10)
+    ->Arg(16 << 10)
+    ->Arg(64 << 10)
+    ->Complexity(benchmark::oN)
+    ->Unit(benchmark::kMicrosecond);
 
 // Openers that all close at one far "]%" with too few names between.
-void openersSharingOneClose(benchmark::State& state)
-{
+void openersSharingOneClose(benchmark::State &state) {
     std::string text;
     while (text.size() + 3 < static_cast<std::size_t>(state.range(0)))
         text += "%M[";
@@ -61,7 +61,11 @@ void openersSharingOneClose(benchmark::State& state)
         benchmark::DoNotOptimize(formatDate(text, time));
     state.SetComplexityN(state.range(0));
 }
-BENCHMARK(openersSharingOneClose)->Arg(4 << 10)->Arg(64 << 10)->Complexity(benchmark::oN)->Unit(benchmark::kMicrosecond);
+BENCHMARK(openersSharingOneClose)
+    ->Arg(4 << 10)
+    ->Arg(64 << 10)
+    ->Complexity(benchmark::oN)
+    ->Unit(benchmark::kMicrosecond);
 
 } // namespace
 

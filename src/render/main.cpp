@@ -34,8 +34,7 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-[[noreturn]] void badUsage(const std::string& message)
-{
+[[noreturn]] void badUsage(const std::string &message) {
     throw UsageError(message + " (see remarkist-render --help)");
 }
 
@@ -61,19 +60,20 @@ const OptionSpec optionSpecs[] = {
     {"--format", {Command::Date}, &Options::format, nullptr},
 };
 
-std::string inQuotes(std::string_view text) { return "\"" + std::string(text) + "\""; }
+std::string inQuotes(std::string_view text) {
+    return "\"" + std::string(text) + "\"";
+}
 
-const OptionSpec* findOption(std::string_view name, Command command)
-{
-    for (const OptionSpec& spec : optionSpecs)
-        if (spec.name == name && std::find(spec.commands.begin(), spec.commands.end(), command) != spec.commands.end())
+const OptionSpec *findOption(std::string_view name, Command command) {
+    for (const OptionSpec &spec : optionSpecs)
+        if (spec.name == name &&
+            std::find(spec.commands.begin(), spec.commands.end(), command) != spec.commands.end())
             return &spec;
     return nullptr;
 }
 
 // Returns nothing when help was asked for.
-std::optional<Options> parseArguments(std::vector<std::string_view> args)
-{
+std::optional<Options> parseArguments(std::vector<std::string_view> args) {
     Options options;
     std::string prefix;
     if (!args.empty() && (args.front() == "date" || args.front() == "settings")) {
@@ -91,7 +91,7 @@ std::optional<Options> parseArguments(std::vector<std::string_view> args)
         } else if (!onlyFiles && arg.size() > 1 && arg[0] == '-') {
             const std::size_t equals = arg.find('=');
             const std::string_view name = arg.substr(0, equals);
-            const OptionSpec* spec = findOption(name, options.command);
+            const OptionSpec *spec = findOption(name, options.command);
             if (!spec)
                 badUsage(prefix + "unknown option " + inQuotes(name));
             if (!spec->value) {
@@ -114,10 +114,9 @@ std::optional<Options> parseArguments(std::vector<std::string_view> args)
     return options;
 }
 
-std::string readFile(const std::string& path)
-{
+std::string readFile(const std::string &path) {
     const bool standardInput = path == "-";
-    std::FILE* file = standardInput ? stdin : std::fopen(path.c_str(), "rb");
+    std::FILE *file = standardInput ? stdin : std::fopen(path.c_str(), "rb");
     if (!file)
         throw UsageError("cannot read " + inQuotes(path) + ": " + std::strerror(errno));
     std::string text;
@@ -136,23 +135,22 @@ std::string readFile(const std::string& path)
 }
 
 // An explicit settings file must exist; the default setting.dat may be missing (first start).
-void loadSettings(const Options& options)
-{
+void loadSettings(const Options &options) {
     if (options.settings) {
-        std::FILE* file = std::fopen(options.settings->c_str(), "rb");
+        std::FILE *file = std::fopen(options.settings->c_str(), "rb");
         if (!file)
-            throw UsageError("cannot read settings file " + inQuotes(*options.settings) + ": " + std::strerror(errno));
+            throw UsageError("cannot read settings file " + inQuotes(*options.settings) + ": " +
+                             std::strerror(errno));
         std::fclose(file);
         g_settingRecord.m_path = *options.settings;
     }
     g_settingRecord.Load();
 }
 
-nlohmann::json parseJson(const std::string& text)
-{
+nlohmann::json parseJson(const std::string &text) {
     try {
         return nlohmann::json::parse(text);
-    } catch (const nlohmann::json::exception& error) {
+    } catch (const nlohmann::json::exception &error) {
         // "[json.exception.parse_error.101] parse error at line 1, column 2: syntax error ..." gives
         // "invalid JSON at line 1, column 2: syntax error ..."; "[json.exception.out_of_range.406]
         // number overflow parsing '1e400'" gives "invalid JSON: number overflow parsing '1e400'".
@@ -160,36 +158,35 @@ nlohmann::json parseJson(const std::string& text)
         what.erase(0, what.find("] ") + 2);
         constexpr std::string_view parseError = "parse error ";
         const bool positioned = what.starts_with(parseError);
-        throw RequestError("invalid JSON" + (positioned ? " " + what.substr(parseError.size()) : ": " + what));
+        throw RequestError("invalid JSON" +
+                           (positioned ? " " + what.substr(parseError.size()) : ": " + what));
     }
 }
 
-std::string renderCommand(const Options& options)
-{
+std::string renderCommand(const Options &options) {
     const nlohmann::json value = parseJson(readFile(options.file.value_or("-")));
     const Request request = parseRequest(value, g_settingRecord);
     return options.lf ? renderComment(request, "\n") + "\n" : renderComment(request, "\r\n");
 }
 
-int number(std::string_view digits)
-{
+int number(std::string_view digits) {
     int value = 0;
     for (char c : digits)
         value = value * 10 + (c - '0');
     return value;
 }
 
-bool isLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+bool isLeapYear(int year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
 
-int daysInMonth(int year, int month)
-{
+int daysInMonth(int year, int month) {
     constexpr int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     return month == 2 && isLeapYear(year) ? 29 : days[month - 1];
 }
 
 // 0 for Sunday, in the Gregorian calendar (year 1 and later).
-int weekday(int year, int month, int day)
-{
+int weekday(int year, int month, int day) {
     constexpr int offsets[] = {0, 3, 2, 5, 0, 3, 5, 1, 4, 6, 2, 4};
     if (month < 3)
         --year;
@@ -197,16 +194,17 @@ int weekday(int year, int month, int day)
 }
 
 // "2026-12-07T03:28:05" gives that local time, a Monday.
-std::tm parseLocalTime(std::string_view text)
-{
+std::tm parseLocalTime(std::string_view text) {
     constexpr std::string_view shape = "9999-99-99T99:99:99";
     bool fits = text.size() == shape.size();
     for (std::size_t i = 0; fits && i < shape.size(); ++i)
         fits = shape[i] == '9' ? text[i] >= '0' && text[i] <= '9' : text[i] == shape[i];
     if (!fits)
         throw UsageError("date: --at: expected YYYY-MM-DDTHH:MM:SS, got " + inQuotes(text));
-    const int year = number(text.substr(0, 4)), month = number(text.substr(5, 2)), day = number(text.substr(8, 2));
-    const int hour = number(text.substr(11, 2)), minute = number(text.substr(14, 2)), second = number(text.substr(17, 2));
+    const int year = number(text.substr(0, 4)), month = number(text.substr(5, 2)),
+              day = number(text.substr(8, 2));
+    const int hour = number(text.substr(11, 2)), minute = number(text.substr(14, 2)),
+              second = number(text.substr(17, 2));
     if (year < 1 || month < 1 || month > 12 || day < 1 || day > daysInMonth(year, month) || hour > 23 ||
         minute > 59 || second > 59)
         throw UsageError("date: --at: no such date or time " + inQuotes(text));
@@ -221,18 +219,16 @@ std::tm parseLocalTime(std::string_view text)
     return local;
 }
 
-std::string dateCommand(const Options& options)
-{
+std::string dateCommand(const Options &options) {
     if (options.format)
         g_settingRecord.m_dateFormat = *options.format;
-    const std::string text =
-        options.at ? formatDate(g_settingData.dateFormat(), parseLocalTime(*options.at)) : formatCurrentDate();
+    const std::string text = options.at ? formatDate(g_settingData.dateFormat(), parseLocalTime(*options.at))
+                                        : formatCurrentDate();
     return text + "\n";
 }
 
-std::string settingsCommand()
-{
-    CSettingData& record = g_settingRecord;
+std::string settingsCommand() {
+    CSettingData &record = g_settingRecord;
     const nlohmann::ordered_json settings = {
         {"CommentStyle", static_cast<std::int32_t>(record.commentStyle())},
         {"DocumentStyle", static_cast<std::int32_t>(record.documentStyle())},
@@ -251,14 +247,12 @@ std::string settingsCommand()
     return settings.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
 }
 
-void write(std::string_view text)
-{
+void write(std::string_view text) {
     if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0)
         throw std::runtime_error(std::string("cannot write the output: ") + std::strerror(errno));
 }
 
-int run(std::vector<std::string_view> args)
-{
+int run(std::vector<std::string_view> args) {
     const std::optional<Options> options = parseArguments(std::move(args));
     if (!options) {
         write(usage);
@@ -279,23 +273,21 @@ int run(std::vector<std::string_view> args)
     return 0;
 }
 
-int fail(int status, std::string_view message)
-{
+int fail(int status, std::string_view message) {
     std::cerr << "remarkist-render: " << message << '\n';
     return status;
 }
 
 } // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char **argv) {
     try {
         return run(std::vector<std::string_view>(argv + 1, argv + argc));
-    } catch (const UsageError& error) {
+    } catch (const UsageError &error) {
         return fail(2, error.what());
-    } catch (const RequestError& error) {
+    } catch (const RequestError &error) {
         return fail(2, std::string("request: ") + error.what());
-    } catch (const std::exception& error) {
+    } catch (const std::exception &error) {
         return fail(1, error.what());
     }
 }

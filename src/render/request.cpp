@@ -13,45 +13,44 @@ using nlohmann::json;
 namespace {
 
 // A position in the request, written as it reads in the request: "params"[1]."name".
-std::string member(const std::string& path, const std::string& key)
-{
+std::string member(const std::string &path, const std::string &key) {
     return path + (path.empty() ? "" : ".") + json(key).dump(-1, ' ', false, json::error_handler_t::replace);
 }
 
-std::string element(const std::string& path, std::size_t index) { return path + "[" + std::to_string(index) + "]"; }
+std::string element(const std::string &path, std::size_t index) {
+    return path + "[" + std::to_string(index) + "]";
+}
 
-[[noreturn]] void fail(const std::string& path, const std::string& what)
-{
+[[noreturn]] void fail(const std::string &path, const std::string &what) {
     throw RequestError(path.empty() ? what : path + ": " + what);
 }
 
-const std::string& asString(const json& value, const std::string& path)
-{
+const std::string &asString(const json &value, const std::string &path) {
     if (!value.is_string())
         fail(path, "expected a string");
-    return value.get_ref<const std::string&>();
+    return value.get_ref<const std::string &>();
 }
 
 // A reader of one key: checks the value's type and stores it into the target.
-template <class Target> using Reader = std::function<void(const json&, Target&, const std::string&)>;
-template <class Target> using Field = std::pair<const char*, Reader<Target>>;
+template <class Target> using Reader = std::function<void(const json &, Target &, const std::string &)>;
+template <class Target> using Field = std::pair<const char *, Reader<Target>>;
 
 template <class Target>
-void readObject(const json& value, Target& target, std::span<const Field<Target>> fields, const std::string& path)
-{
+void readObject(const json &value, Target &target, std::span<const Field<Target>> fields,
+                const std::string &path) {
     if (!value.is_object())
         fail(path, "expected an object");
-    for (const auto& [key, item] : value.items()) {
-        const auto field = std::find_if(fields.begin(), fields.end(), [&](const auto& f) { return key == f.first; });
+    for (const auto &[key, item] : value.items()) {
+        const auto field =
+            std::find_if(fields.begin(), fields.end(), [&](const auto &f) { return key == f.first; });
         if (field == fields.end())
             fail(member(path, key), "unknown key");
         field->second(item, target, member(path, key));
     }
 }
 
-template <class Target, class Owner> Reader<Target> text(std::string Owner::*field)
-{
-    return [field](const json& value, Target& target, const std::string& path) {
+template <class Target> Reader<Target> text(std::string Target::*field) {
+    return [field](const json &value, Target &target, const std::string &path) {
         target.*field = asString(value, path);
     };
 }
@@ -59,12 +58,12 @@ template <class Target, class Owner> Reader<Target> text(std::string Owner::*fie
 // What the top-level keys write into: the request and the settings in force.
 struct Parsed {
     Request request;
-    CSettingData& settings;
+    CSettingData &settings;
 };
 
-template <class Entry> Reader<Parsed> list(std::vector<Entry> Request::*field, std::span<const Field<Entry>> entryFields)
-{
-    return [field, entryFields](const json& value, Parsed& parsed, const std::string& path) {
+template <class Entry>
+Reader<Parsed> list(std::vector<Entry> Request::*field, std::span<const Field<Entry>> entryFields) {
+    return [field, entryFields](const json &value, Parsed &parsed, const std::string &path) {
         if (!value.is_array())
             fail(path, "expected an array");
         std::vector<Entry> entries(value.size());
@@ -75,9 +74,8 @@ template <class Entry> Reader<Parsed> list(std::vector<Entry> Request::*field, s
 }
 
 // 0 and 1 are the first two members; any other integer, as everywhere else, the third.
-template <class Enum> Reader<CSettingData> choice(Enum CSettingData::*field)
-{
-    return [field](const json& value, CSettingData& settings, const std::string& path) {
+template <class Enum> Reader<CSettingData> choice(Enum CSettingData::*field) {
+    return [field](const json &value, CSettingData &settings, const std::string &path) {
         if (!value.is_number_integer())
             fail(path, "expected an integer");
         const bool small = value.is_number_unsigned() && value.get<std::uint64_t>() < 2;
@@ -85,18 +83,16 @@ template <class Enum> Reader<CSettingData> choice(Enum CSettingData::*field)
     };
 }
 
-Reader<CSettingData> size(std::uint32_t CSettingData::*field)
-{
-    return [field](const json& value, CSettingData& settings, const std::string& path) {
+Reader<CSettingData> size(std::uint32_t CSettingData::*field) {
+    return [field](const json &value, CSettingData &settings, const std::string &path) {
         if (!value.is_number_unsigned() || value.get<std::uint64_t>() > UINT32_MAX)
             fail(path, "expected an integer from 0 to 4294967295");
         settings.*field = value.get<std::uint32_t>();
     };
 }
 
-Reader<CSettingData> flag(bool CSettingData::*field)
-{
-    return [field](const json& value, CSettingData& settings, const std::string& path) {
+Reader<CSettingData> flag(bool CSettingData::*field) {
+    return [field](const json &value, CSettingData &settings, const std::string &path) {
         if (!value.is_boolean())
             fail(path, "expected true or false");
         settings.*field = value.get<bool>();
@@ -104,14 +100,14 @@ Reader<CSettingData> flag(bool CSettingData::*field)
 }
 
 const Field<ParamEntry> paramFields[] = {
-    {"direction", text<ParamEntry>(&ParamEntry::direction)},
-    {"name", text<ParamEntry>(&ParamEntry::name)},
-    {"description", text<ParamEntry>(&ParamEntry::description)},
+    {"direction", text(&ParamEntry::direction)},
+    {"name", text(&ParamEntry::name)},
+    {"description", text(&ParamEntry::description)},
 };
 
 const Field<ExceptionEntry> throwFields[] = {
-    {"type", text<ExceptionEntry>(&ExceptionEntry::type)},
-    {"description", text<ExceptionEntry>(&ExceptionEntry::description)},
+    {"type", text(&ExceptionEntry::type)},
+    {"description", text(&ExceptionEntry::description)},
 };
 
 const Field<CSettingData> settingFields[] = {
@@ -122,18 +118,17 @@ const Field<CSettingData> settingFields[] = {
     {"BoxingHeadStyle", flag(&CSettingData::m_boxingHeadStyle)},
     {"BoxingFootStyle", flag(&CSettingData::m_boxingFootStyle)},
     {"BoxingSize", size(&CSettingData::m_boxingSize)},
-    {"DateFormat", text<CSettingData>(&CSettingData::m_dateFormat)},
-    {"Copyright", text<CSettingData>(&CSettingData::m_copyright)},
-    {"Author", text<CSettingData>(&CSettingData::m_author)},
+    {"DateFormat", text(&CSettingData::m_dateFormat)},
+    {"Copyright", text(&CSettingData::m_copyright)},
+    {"Author", text(&CSettingData::m_author)},
 };
 
-const std::pair<const char*, Request::Kind> kinds[] = {
+const std::pair<const char *, Request::Kind> kinds[] = {
     {"function", Request::Kind::Function}, {"class", Request::Kind::Class}, {"file", Request::Kind::File}};
 
-void readKind(const json& value, Parsed& parsed, const std::string& path)
-{
-    const std::string& name = asString(value, path);
-    for (const auto& [kindName, kind] : kinds)
+void readKind(const json &value, Parsed &parsed, const std::string &path) {
+    const std::string &name = asString(value, path);
+    for (const auto &[kindName, kind] : kinds)
         if (name == kindName) {
             parsed.request.kind = kind;
             return;
@@ -142,41 +137,38 @@ void readKind(const json& value, Parsed& parsed, const std::string& path)
                    " (expected \"function\", \"class\" or \"file\")");
 }
 
-Reader<Parsed> requestText(std::string Request::*field)
-{
-    return [field](const json& value, Parsed& parsed, const std::string& path) {
+Reader<Parsed> requestText(std::string Request::*field) {
+    return [field](const json &value, Parsed &parsed, const std::string &path) {
         parsed.request.*field = asString(value, path);
     };
 }
 
 const Field<Parsed> requestFields[] = {
     {"kind", readKind},
-    {"date", [](const json& value, Parsed& parsed, const std::string& path) {
-         parsed.request.date = asString(value, path);
-     }},
+    {"date", [](const json &value, Parsed &parsed,
+                const std::string &path) { parsed.request.date = asString(value, path); }},
     {"summary", requestText(&Request::summary)},
     {"comment", requestText(&Request::comment)},
     {"note", requestText(&Request::note)},
     {"returns", requestText(&Request::returns)},
     {"params", list<ParamEntry>(&Request::params, paramFields)},
     {"throws", list<ExceptionEntry>(&Request::throws, throwFields)},
-    {"settings", [](const json& value, Parsed& parsed, const std::string& path) {
+    {"settings",
+     [](const json &value, Parsed &parsed, const std::string &path) {
          readObject<CSettingData>(value, parsed.settings, settingFields, path);
      }},
 };
 
 } // namespace
 
-Request parseRequest(const json& value, CSettingData& settings)
-{
+Request parseRequest(const json &value, CSettingData &settings) {
     Parsed parsed{{}, settings};
     readObject<Parsed>(value, parsed, requestFields, "");
     return std::move(parsed.request);
 }
 
 // The same calling sequence as a document page of the desktop program.
-std::string renderComment(const Request& request, std::string_view separator)
-{
+std::string renderComment(const Request &request, std::string_view separator) {
     auto document = documentStyler();
     auto comment = commentStyler();
     document->setDate(request.date ? *request.date : formatCurrentDate());

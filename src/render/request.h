@@ -29,8 +29,8 @@ public:
 };
 
 // Reads a request; its "settings" object overrides the fields of `settings` it names.
-Request parseRequest(const nlohmann::json& value, CSettingData& settings);
+Request parseRequest(const nlohmann::json &value, CSettingData &settings);
 
 // The comment as the desktop program puts it on the clipboard, with `separator` between lines.
 // Throws Orvex::Exception when the document cannot be built (an empty summary).
-std::string renderComment(const Request& request, std::string_view separator);
+std::string renderComment(const Request &request, std::string_view separator);

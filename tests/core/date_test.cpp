@@ -10,8 +10,7 @@
 
 namespace {
 
-std::tm at(int year, int month, int day, int weekday, int hour, int minute, int second)
-{
+std::tm at(int year, int month, int day, int weekday, int hour, int minute, int second) {
     std::tm t{};
     t.tm_year = year - 1900;
     t.tm_mon = month - 1;
@@ -29,20 +28,18 @@ const std::tm newYear = at(2007, 1, 1, 1, 0, 0, 9);
 const std::string months12 = "Jan,Feb,Mar,Apr,May,Jun,Jul,Aug,Sep,Oct,Nov,Dec";
 
 struct Row {
-    const char* name;
+    const char *name;
     std::tm time;
     std::string dateFormat;
     std::string expected;
 };
 
-void expectRows(const std::vector<Row>& rows)
-{
-    for (const Row& row : rows)
+void expectRows(const std::vector<Row> &rows) {
+    for (const Row &row : rows)
         EXPECT_EQ(formatDate(row.dateFormat, row.time), row.expected) << row.name;
 }
 
-TEST(FormatDate, Tokens)
-{
+TEST(FormatDate, Tokens) {
     expectRows({
         {"default template", monday, defaultDateFormat, "2026/12/07(月)[03:28:05]"},
         {"empty template is the English form", monday, "", "December 07, 2026"},
@@ -66,8 +63,7 @@ TEST(FormatDate, Tokens)
     });
 }
 
-TEST(FormatDate, ListNames)
-{
+TEST(FormatDate, ListNames) {
     const std::tm saturday = at(2026, 12, 12, 6, 0, 0, 0);
     expectRows({
         {"spaces after [ and commas are skipped", saturday, "%W[ a, b, c, d, e, f,   g]%", "g"},
@@ -77,7 +73,8 @@ TEST(FormatDate, ListNames)
         {"surplus names go into the first", at(2026, 12, 6, 0, 0, 0, 0), "%W[x,y,b,c,d,e,f,g]%", "x,y"},
         {"surplus names leave the later ones single", monday, "%W[x,y,b,c,d,e,f,g]%", "b"},
         {"six names do not match", monday, "%W[a,b,c,d,e,f]%", "%W[a,b,c,d,e,f]%"},
-        {"eleven month names do not match", monday, "%M[a,b,c,d,e,f,g,h,i,j,k]%", "%M[a,b,c,d,e,f,g,h,i,j,k]%"},
+        {"eleven month names do not match", monday, "%M[a,b,c,d,e,f,g,h,i,j,k]%",
+         "%M[a,b,c,d,e,f,g,h,i,j,k]%"},
         {"an empty name does not match", monday, "%W[a,,c,d,e,f,g]%", "%W[a,,c,d,e,f,g]%"},
         {"an empty name merges with a neighbour when names are surplus", monday, "%W[a,,c,d,e,f,g,h]%", "c"},
         {"a line break inside the list", monday, "%W[a,b\n,c,d,e,f,g]%", "%W[a,b\n,c,d,e,f,g]%"},
@@ -91,34 +88,33 @@ TEST(FormatDate, ListNames)
 
 // A month list used to run on to the closing "]%" of a later weekday list, swallowing it: a
 // list ends at the first "]%" after its opener.
-TEST(FormatDateRegression, MonthListEndsAtItsOwnClose)
-{
+TEST(FormatDateRegression, MonthListEndsAtItsOwnClose) {
     const std::string lists = "%M[" + months12 + "]% (%W[日,月,火,水,木,金,土]%)";
     expectRows({
         {"both lists are replaced", monday, lists, "Dec (月)"},
-        {"a short month list stays, the weekday list is replaced", monday,
-         "%M[a,b]% %W[a,b,c,d,e,f,g]%", "%M[a,b]% b"},
+        {"a short month list stays, the weekday list is replaced", monday, "%M[a,b]% %W[a,b,c,d,e,f,g]%",
+         "%M[a,b]% b"},
         {"a name never reaches past the first ]%", monday, "%M[a,b,c,d,e,f,g,h,i,j,k]% l]%",
          "%M[a,b,c,d,e,f,g,h,i,j,k]% l]%"},
     });
 }
 
-TEST(FormatDate, ZeroPad)
-{
+TEST(FormatDate, ZeroPad) {
     struct {
         std::size_t width;
-        const char* digits;
-        const char* expected;
-    } rows[] = {{2, "7", "07"}, {4, "987", "0987"}, {2, "2026", "26"}, {2, "12", "12"}, {0, "5", ""}, {3, "", "000"}};
-    for (const auto& row : rows)
+        const char *digits;
+        const char *expected;
+    } rows[] = {{2, "7", "07"},  {4, "987", "0987"}, {2, "2026", "26"},
+                {2, "12", "12"}, {0, "5", ""},       {3, "", "000"}};
+    for (const auto &row : rows)
         EXPECT_EQ(zeroPad(row.width, row.digits), row.expected) << row.width << " " << row.digits;
 }
 
 // The list matcher against a backtracking regular-expression engine on the pattern as written,
 // applied to the text up to the first "]%" after each opener.
-std::string byRegex(const std::string& text, int weekday)
-{
-    static const std::regex pattern("%W\\[ *(.+) *, *(.+) *, *(.+) *, *(.+) *, *(.+) *, *(.+) *, *(.+) *\\]%");
+std::string byRegex(const std::string &text, int weekday) {
+    static const std::regex pattern(
+        "%W\\[ *(.+) *, *(.+) *, *(.+) *, *(.+) *, *(.+) *, *(.+) *, *(.+) *\\]%");
     for (std::size_t open = text.find("%W["); open != std::string::npos; open = text.find("%W[", open + 1)) {
         const std::size_t close = text.find("]%", open + 3);
         if (close == std::string::npos)
@@ -131,8 +127,7 @@ std::string byRegex(const std::string& text, int weekday)
     return text;
 }
 
-TEST(FormatDate, ListAgreesWithBacktrackingEngine)
-{
+TEST(FormatDate, ListAgreesWithBacktrackingEngine) {
     std::mt19937 random(20261207);
     const std::string alphabet = "ab ,,,  ]%W[";
     for (int round = 0; round < 3000; ++round) {
@@ -148,8 +143,7 @@ TEST(FormatDate, ListAgreesWithBacktrackingEngine)
 }
 
 // These take exponential or quadratic time with naive matching; the test's timeout catches that.
-TEST(FormatDate, AdversarialTemplatesStayAsTyped)
-{
+TEST(FormatDate, AdversarialTemplatesStayAsTyped) {
     const std::string commas = "%M[" + std::string(64 * 1024, ',');
     const std::string openers = [] {
         std::string text;
@@ -163,14 +157,13 @@ TEST(FormatDate, AdversarialTemplatesStayAsTyped)
             text += "%W[,]%";
         return text;
     }();
-    for (const std::string& text : {commas, openers, closes})
+    for (const std::string &text : {commas, openers, closes})
         EXPECT_EQ(formatDate(text, monday), text) << text.substr(0, 12);
     // Closed, the commas are a list whose names are commas.
     EXPECT_EQ(formatDate(commas + "]%", monday), ",");
 }
 
-TEST(FormatCurrentDate, ReadsTheSettingAndTheClock)
-{
+TEST(FormatCurrentDate, ReadsTheSettingAndTheClock) {
     g_settingRecord.Load();
     const auto year = [] {
         const std::time_t now = std::time(nullptr);

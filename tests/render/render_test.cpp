@@ -21,28 +21,27 @@ struct Result {
     std::string out, err;
 };
 
-std::string shellQuoted(const std::string& text)
-{
+std::string shellQuoted(const std::string &text) {
     std::string quoted = "'";
     for (char c : text)
         quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return quoted + "'";
 }
 
-std::string slurp(const fs::path& path)
-{
+std::string slurp(const fs::path &path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
 }
 
-void spill(const fs::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+void spill(const fs::path &path, const std::string &text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
 
 class Render : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         static int count = 0;
         m_dir = fs::temp_directory_path() /
                 ("remarkist-render-test-" + std::to_string(getpid()) + "-" + std::to_string(++count));
@@ -51,11 +50,10 @@ protected:
     void TearDown() override { fs::remove_all(m_dir); }
 
     // Runs remarkist-render with the arguments, `input` on its standard input.
-    Result run(const std::vector<std::string>& args, const std::string& input = "")
-    {
+    Result run(const std::vector<std::string> &args, const std::string &input = "") {
         spill(m_dir / "stdin", input);
         std::string command = "cd " + shellQuoted(m_dir.string()) + " && " + shellQuoted(REMARKIST_RENDER);
-        for (const std::string& arg : args)
+        for (const std::string &arg : args)
             command += " " + shellQuoted(arg);
         command += " <stdin >stdout 2>stderr";
         const int raw = std::system(command.c_str());
@@ -68,16 +66,17 @@ protected:
 const std::string headBox = "/+" + std::string(98, '+');
 
 struct OutputRow {
-    const char* name;
+    const char *name;
     std::vector<std::string> args;
     std::string request;
     std::string expected;
 };
 
-TEST_F(Render, Comments)
-{
+TEST_F(Render, Comments) {
     const OutputRow rows[] = {
-        {"first-start settings: nesting comment, head box, DDoc", {}, R"({"summary": "S", "date": "d"})",
+        {"first-start settings: nesting comment, head box, DDoc",
+         {},
+         R"({"summary": "S", "date": "d"})",
          headBox + "\r\n +\tS\r\n +/"},
         {"backslash commands in a block comment",
          {},
@@ -103,7 +102,8 @@ TEST_F(Render, Comments)
          {},
          R"({"kind": "file", "summary": "S", "date": "2026/12/07",
              "settings": {"Author": "A", "Copyright": "(c) C"}})",
-         headBox + "\r\n +\tS\r\n +\t\r\n +\tDate:\t2026/12/07\r\n +\tAuthors:\tA\r\n +\tCopyright:\t(c) C\r\n +/"},
+         headBox +
+             "\r\n +\tS\r\n +\t\r\n +\tDate:\t2026/12/07\r\n +\tAuthors:\tA\r\n +\tCopyright:\t(c) C\r\n +/"},
         {"absent date comes from the DateFormat setting",
          {},
          R"({"kind": "file", "summary": "S", "settings": {"DateFormat": "%Q%"}})",
@@ -118,7 +118,7 @@ TEST_F(Render, Comments)
          R"({"summary": "S", "params": [{}], "settings": {"CommentStyle": 0, "BoxingHeadStyle": false}})",
          "/**\n *\tS\n *\t\n *\tParams:\n *\t\t\t= \n */\n"},
     };
-    for (const OutputRow& row : rows) {
+    for (const OutputRow &row : rows) {
         const Result result = run(row.args, row.request);
         EXPECT_EQ(result.err, "") << row.name;
         EXPECT_EQ(result.status, 0) << row.name;
@@ -126,10 +126,10 @@ TEST_F(Render, Comments)
     }
 }
 
-TEST_F(Render, RequestFromAFile)
-{
+TEST_F(Render, RequestFromAFile) {
     spill(m_dir / "request.json", R"({"summary": "S", "settings": {"BoxingHeadStyle": false}})");
-    for (const std::vector<std::string>& args : {std::vector<std::string>{"request.json"}, {"--", "request.json"}}) {
+    for (const std::vector<std::string> &args :
+         {std::vector<std::string>{"request.json"}, {"--", "request.json"}}) {
         const Result result = run(args, "not read");
         EXPECT_EQ(result.out, "/++\r\n +\tS\r\n +/");
         EXPECT_EQ(result.status, 0);
@@ -137,70 +137,146 @@ TEST_F(Render, RequestFromAFile)
 }
 
 struct ErrorRow {
-    const char* name;
+    const char *name;
     std::vector<std::string> args;
     std::string request;
     int status;
     std::string message;
 };
 
-TEST_F(Render, Errors)
-{
+TEST_F(Render, Errors) {
     const ErrorRow rows[] = {
         {"empty summary", {}, R"({"note": "n"})", 1, "概要は必ず記述する必要があります。"},
-        {"invalid JSON", {}, "{\n  \"summary\": }", 2,
+        {"invalid JSON",
+         {},
+         "{\n  \"summary\": }",
+         2,
          "request: invalid JSON at line 2, column 14: syntax error while parsing value - unexpected '}'; "
          "expected '[', '{', or a literal"},
-        {"empty input", {}, "", 2,
+        {"empty input",
+         {},
+         "",
+         2,
          "request: invalid JSON at line 1, column 1: syntax error while parsing value - unexpected end of "
          "input; expected '[', '{', or a literal"},
-        {"number out of range", {}, R"({"summary": "S", "settings": {"SpacingSize": 1e400}})", 2,
+        {"number out of range",
+         {},
+         R"({"summary": "S", "settings": {"SpacingSize": 1e400}})",
+         2,
          "request: invalid JSON: number overflow parsing '1e400'"},
         {"not an object", {}, "[]", 2, "request: expected an object"},
         {"unknown key", {}, R"({"summary": "S", "sumary": "S"})", 2, R"(request: "sumary": unknown key)"},
         {"string expected", {}, R"({"summary": 1})", 2, R"(request: "summary": expected a string)"},
-        {"null is not a string", {}, R"({"summary": "S", "date": null})", 2, R"(request: "date": expected a string)"},
-        {"entry field", {}, R"({"summary": "S", "params": [{"name": "a"}, {"name": 2}]})", 2,
+        {"null is not a string",
+         {},
+         R"({"summary": "S", "date": null})",
+         2,
+         R"(request: "date": expected a string)"},
+        {"entry field",
+         {},
+         R"({"summary": "S", "params": [{"name": "a"}, {"name": 2}]})",
+         2,
          R"(request: "params"[1]."name": expected a string)"},
-        {"entry not an object", {}, R"({"summary": "S", "throws": ["E"]})", 2,
+        {"entry not an object",
+         {},
+         R"({"summary": "S", "throws": ["E"]})",
+         2,
          R"(request: "throws"[0]: expected an object)"},
-        {"entry unknown key", {}, R"({"summary": "S", "throws": [{"kind": "E"}]})", 2,
+        {"entry unknown key",
+         {},
+         R"({"summary": "S", "throws": [{"kind": "E"}]})",
+         2,
          R"(request: "throws"[0]."kind": unknown key)"},
-        {"list not an array", {}, R"({"summary": "S", "params": {}})", 2, R"(request: "params": expected an array)"},
-        {"unknown kind", {}, R"({"kind": "method", "summary": "S"})", 2,
+        {"list not an array",
+         {},
+         R"({"summary": "S", "params": {}})",
+         2,
+         R"(request: "params": expected an array)"},
+        {"unknown kind",
+         {},
+         R"({"kind": "method", "summary": "S"})",
+         2,
          R"(request: "kind": unknown kind "method" (expected "function", "class" or "file"))"},
-        {"settings not an object", {}, R"({"summary": "S", "settings": 1})", 2,
+        {"settings not an object",
+         {},
+         R"({"summary": "S", "settings": 1})",
+         2,
          R"(request: "settings": expected an object)"},
-        {"unknown setting", {}, R"({"summary": "S", "settings": {"Colour": 1}})", 2,
+        {"unknown setting",
+         {},
+         R"({"summary": "S", "settings": {"Colour": 1}})",
+         2,
          R"(request: "settings"."Colour": unknown key)"},
-        {"style not an integer", {}, R"({"summary": "S", "settings": {"CommentStyle": 1.5}})", 2,
+        {"style not an integer",
+         {},
+         R"({"summary": "S", "settings": {"CommentStyle": 1.5}})",
+         2,
          R"(request: "settings"."CommentStyle": expected an integer)"},
-        {"negative size", {}, R"({"summary": "S", "settings": {"SpacingSize": -1}})", 2,
+        {"negative size",
+         {},
+         R"({"summary": "S", "settings": {"SpacingSize": -1}})",
+         2,
          R"(request: "settings"."SpacingSize": expected an integer from 0 to 4294967295)"},
-        {"size beyond 32 bits", {}, R"({"summary": "S", "settings": {"BoxingSize": 4294967296}})", 2,
+        {"size beyond 32 bits",
+         {},
+         R"({"summary": "S", "settings": {"BoxingSize": 4294967296}})",
+         2,
          R"(request: "settings"."BoxingSize": expected an integer from 0 to 4294967295)"},
-        {"flag not a boolean", {}, R"({"summary": "S", "settings": {"BoxingHeadStyle": "yes"}})", 2,
+        {"flag not a boolean",
+         {},
+         R"({"summary": "S", "settings": {"BoxingHeadStyle": "yes"}})",
+         2,
          R"(request: "settings"."BoxingHeadStyle": expected true or false)"},
         {"unknown option", {"--x"}, "", 2, R"(unknown option "--x" (see remarkist-render --help))"},
-        {"option of another command", {"date", "--lf"}, "", 2,
+        {"option of another command",
+         {"date", "--lf"},
+         "",
+         2,
          R"(date: unknown option "--lf" (see remarkist-render --help))"},
-        {"missing value", {"--settings"}, "", 2, R"("--settings" needs a value (see remarkist-render --help))"},
+        {"missing value",
+         {"--settings"},
+         "",
+         2,
+         R"("--settings" needs a value (see remarkist-render --help))"},
         {"flag with a value", {"--lf=1"}, "", 2, R"("--lf" takes no value (see remarkist-render --help))"},
-        {"two files", {"a.json", "b.json"}, "", 2, R"(unexpected argument "b.json" (see remarkist-render --help))"},
-        {"argument to settings", {"settings", "x"}, "", 2,
+        {"two files",
+         {"a.json", "b.json"},
+         "",
+         2,
+         R"(unexpected argument "b.json" (see remarkist-render --help))"},
+        {"argument to settings",
+         {"settings", "x"},
+         "",
+         2,
          R"(settings: unexpected argument "x" (see remarkist-render --help))"},
-        {"missing request file", {"missing.json"}, "", 2, R"(cannot read "missing.json": No such file or directory)"},
+        {"missing request file",
+         {"missing.json"},
+         "",
+         2,
+         R"(cannot read "missing.json": No such file or directory)"},
         {"request file is a directory", {"."}, "", 2, R"(cannot read ".": Is a directory)"},
-        {"missing settings file", {"settings", "--settings", "none.dat"}, "", 2,
+        {"missing settings file",
+         {"settings", "--settings", "none.dat"},
+         "",
+         2,
          R"(cannot read settings file "none.dat": No such file or directory)"},
-        {"malformed time", {"date", "--at", "2026-1-1"}, "", 2,
+        {"malformed time",
+         {"date", "--at", "2026-1-1"},
+         "",
+         2,
          R"(date: --at: expected YYYY-MM-DDTHH:MM:SS, got "2026-1-1")"},
-        {"no such day", {"date", "--at", "2026-02-29T00:00:00"}, "", 2,
+        {"no such day",
+         {"date", "--at", "2026-02-29T00:00:00"},
+         "",
+         2,
          R"(date: --at: no such date or time "2026-02-29T00:00:00")"},
-        {"no such hour", {"date", "--at", "2026-02-28T24:00:00"}, "", 2,
+        {"no such hour",
+         {"date", "--at", "2026-02-28T24:00:00"},
+         "",
+         2,
          R"(date: --at: no such date or time "2026-02-28T24:00:00")"},
     };
-    for (const ErrorRow& row : rows) {
+    for (const ErrorRow &row : rows) {
         const Result result = run(row.args, row.request);
         EXPECT_EQ(result.err, "remarkist-render: " + row.message + "\n") << row.name;
         EXPECT_EQ(result.status, row.status) << row.name;
@@ -208,40 +284,40 @@ TEST_F(Render, Errors)
     }
 }
 
-TEST_F(Render, Date)
-{
+TEST_F(Render, Date) {
     const struct {
-        const char* name;
+        const char *name;
         std::vector<std::string> args;
         std::string expected;
     } rows[] = {
         {"default template", {"date", "--at", "2026-12-07T03:28:05"}, "2026/12/07(月)[03:28:05]\n"},
-        {"leap day", {"date", "--at", "2024-02-29T23:59:59", "--format", "%Wen% %Men% %D%"}, "Thu February 29\n"},
+        {"leap day",
+         {"date", "--at", "2024-02-29T23:59:59", "--format", "%Wen% %Men% %D%"},
+         "Thu February 29\n"},
         {"first day of a century", {"date", "--format=%Wjp%", "--at=2000-01-01T00:00:00"}, "土\n"},
         {"empty template", {"date", "--format", "", "--at", "2026-12-07T00:00:00"}, "December 07, 2026\n"},
         {"now", {"date", "--format", "no tokens"}, "no tokens\n"},
     };
-    for (const auto& row : rows) {
+    for (const auto &row : rows) {
         const Result result = run(row.args);
         EXPECT_EQ(result.out, row.expected) << row.name;
         EXPECT_EQ(result.status, 0) << row.name << ": " << result.err;
     }
 }
 
-TEST_F(Render, FirstStartSettings)
-{
+TEST_F(Render, FirstStartSettings) {
     const Result result = run({"settings"});
-    EXPECT_EQ(result.out, R"({"CommentStyle":2,"DocumentStyle":2,"SpacingStyle":0,"SpacingSize":4,"BoxingSize":100,)"
-                          R"("BoxingHeadStyle":true,"BoxingFootStyle":false,)"
-                          R"("DateFormat":"%Y4%/%M2%/%D2%(%W[日,月,火,水,木,金,土]%)[%H2%:%MI2%:%S2%]",)"
-                          R"("Copyright":"","Author":"","WindowX":0,"WindowY":0})"
-                          "\n");
+    EXPECT_EQ(result.out,
+              R"({"CommentStyle":2,"DocumentStyle":2,"SpacingStyle":0,"SpacingSize":4,"BoxingSize":100,)"
+              R"("BoxingHeadStyle":true,"BoxingFootStyle":false,)"
+              R"("DateFormat":"%Y4%/%M2%/%D2%(%W[日,月,火,水,木,金,土]%)[%H2%:%MI2%:%S2%]",)"
+              R"("Copyright":"","Author":"","WindowX":0,"WindowY":0})"
+              "\n");
     EXPECT_EQ(result.status, 0);
 }
 
 // A settings file written by the desktop program's record is what render and date use.
-TEST_F(Render, SavedSettings)
-{
+TEST_F(Render, SavedSettings) {
     g_settingRecord.Load();
     g_settingRecord.m_commentStyle = SettingData::CommentStyle::C;
     g_settingRecord.m_documentStyle = SettingData::DocumentStyle::DoxygenAT;
@@ -261,8 +337,9 @@ TEST_F(Render, SavedSettings)
     EXPECT_EQ(run({"date", "--settings", "saved.dat", "--at", "2026-12-07T00:00:00"}).out, "7.12.\n");
     EXPECT_EQ(run({"--settings", "saved.dat", "--lf"}, R"({"summary": "S"})").out, "/**\n * S\n */\n");
     // The request overrides the file.
-    EXPECT_EQ(run({"--settings=saved.dat", "--lf"}, R"({"summary": "S", "settings": {"SpacingSize": 8}})").out,
-              "/**\n *      S\n */\n");
+    EXPECT_EQ(
+        run({"--settings=saved.dat", "--lf"}, R"({"summary": "S", "settings": {"SpacingSize": 8}})").out,
+        "/**\n *      S\n */\n");
 }
 
 } // namespace

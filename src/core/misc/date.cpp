@@ -12,16 +12,15 @@
 
 namespace {
 
-constexpr std::array<const char*, 12> englishMonths = {"January", "February", "March",     "April",
-                                                       "May",     "June",     "July",      "August",
-                                                       "September", "October", "November", "December"};
-constexpr std::array<const char*, 7> englishWeekdays = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-constexpr std::array<const char*, 7> japaneseWeekdays = {"日", "月", "火", "水", "木", "金", "土"};
+constexpr std::array<const char *, 12> englishMonths = {"January",   "February", "March",    "April",
+                                                        "May",       "June",     "July",     "August",
+                                                        "September", "October",  "November", "December"};
+constexpr std::array<const char *, 7> englishWeekdays = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+constexpr std::array<const char *, 7> japaneseWeekdays = {"日", "月", "火", "水", "木", "金", "土"};
 
 // A broken-down time from a caller may hold any month or weekday; names wrap around instead of
 // reading past a table (month 12 names January).
-template <std::size_t N> const char* nameOf(const std::array<const char*, N>& names, int index)
-{
+template <std::size_t N> const char *nameOf(const std::array<const char *, N> &names, int index) {
     const int n = static_cast<int>(N);
     return names[static_cast<std::size_t>((index % n + n) % n)];
 }
@@ -31,8 +30,7 @@ struct Match {
     std::string replacement;
 };
 
-std::optional<Match> findPlain(std::string_view text, std::string_view token, std::string replacement)
-{
+std::optional<Match> findPlain(std::string_view text, std::string_view token, std::string replacement) {
     const std::size_t at = text.find(token);
     if (at == std::string_view::npos)
         return std::nullopt;
@@ -47,8 +45,7 @@ std::optional<Match> findPlain(std::string_view text, std::string_view token, st
 //
 // Choosing the commas from the right, each as far right as the names after it allow, gives that
 // leftmost-greedy choice in one pass: " a, b ,c,d" with 3 names gives "a, b ", "c", "d".
-std::optional<std::vector<std::string_view>> splitList(std::string_view body, std::size_t count)
-{
+std::optional<std::vector<std::string_view>> splitList(std::string_view body, std::size_t count) {
     if (body.find('\n') != std::string_view::npos)
         return std::nullopt;
     std::vector<std::size_t> commas; // chosen commas, rightmost first
@@ -79,8 +76,7 @@ std::optional<std::vector<std::string_view>> splitList(std::string_view body, st
 // Runs in linear time: when one opener fails, every later opener that closes at the same "]%"
 // sees a part of the same text and fails too, so the search resumes past that "]%".
 std::optional<Match> findList(std::string_view text, std::string_view opener, std::size_t count,
-                              std::size_t index)
-{
+                              std::size_t index) {
     std::size_t from = 0;
     for (;;) {
         const std::size_t open = text.find(opener, from);
@@ -96,17 +92,17 @@ std::optional<Match> findList(std::string_view text, std::string_view opener, st
     }
 }
 
-std::string number(int value) { return std::to_string(value); }
+std::string number(int value) {
+    return std::to_string(value);
+}
 
-std::string applyRule(const std::string& text, const std::optional<Match>& match)
-{
+std::string applyRule(const std::string &text, const std::optional<Match> &match) {
     if (!match)
         return text;
     return text.substr(0, match->begin) + match->replacement + text.substr(match->end);
 }
 
-std::string englishDate(const std::tm& local)
-{
+std::string englishDate(const std::tm &local) {
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, "%s %02d, %04d", nameOf(englishMonths, local.tm_mon), local.tm_mday,
                   local.tm_year + 1900);
@@ -115,15 +111,13 @@ std::string englishDate(const std::tm& local)
 
 } // namespace
 
-std::string zeroPad(std::size_t width, const std::string& digits)
-{
+std::string zeroPad(std::size_t width, const std::string &digits) {
     if (digits.size() < width)
         return std::string(width - digits.size(), '0') + digits;
     return digits.substr(digits.size() - width);
 }
 
-std::string formatDate(const std::string& dateFormat, const std::tm& local)
-{
+std::string formatDate(const std::string &dateFormat, const std::tm &local) {
     if (dateFormat.empty())
         return englishDate(local);
 
@@ -161,8 +155,7 @@ std::string formatDate(const std::string& dateFormat, const std::tm& local)
     return text;
 }
 
-std::string formatCurrentDate()
-{
+std::string formatCurrentDate() {
     static std::mutex mutex;
     const std::lock_guard<std::mutex> lock(mutex);
     const std::time_t now = std::time(nullptr);
