@@ -96,16 +96,6 @@ TEST_F(Forms, ClearEmptiesTheSharedText)
     EXPECT_EQ(g_forms.noteText, "");
 }
 
-TEST_F(Forms, SummaryRefreshPutsTheCaretAtTheEnd)
-{
-    QWidget page;
-    auto* summary = new Summary(&page);
-    g_forms.summaryText = "abc";
-    summary->textBox->setCursorPosition(0);
-    summary->refresh();
-    EXPECT_EQ(summary->textBox->cursorPosition(), 3);
-}
-
 TEST_F(Forms, DateFieldsShareOneDate)
 {
     struct Row {
@@ -294,29 +284,6 @@ TEST_F(Forms, ContextMenuEnablesWhatTheBoxAllows)
         for (int i = 0; i < 6; ++i)
             EXPECT_EQ(items[i]->isEnabled(), row.enabled[i]) << items[i]->text().toStdString();
     }
-}
-
-TEST_F(Forms, ContextMenuDeleteAndSelectAllActOnTheirBox)
-{
-    QPlainTextEdit multi;
-    auto* multiMenu = new MyTextContextMenu(&multi);
-    multi.setPlainText("one\ntwo");
-    QTextCursor cursor = multi.textCursor();
-    cursor.setPosition(1);
-    cursor.setPosition(5, QTextCursor::KeepAnchor);
-    multi.setTextCursor(cursor);
-    multiMenu->deleteItem->trigger();
-    EXPECT_EQ(multi.toPlainText(), "owo");
-    multiMenu->selectAllItem->trigger();
-    EXPECT_EQ(multi.textCursor().selectedText(), "owo");
-
-    QLineEdit line("one two");
-    auto* lineMenu = new MyTextContextMenu(&line);
-    line.setSelection(3, 4);
-    lineMenu->deleteItem->trigger();
-    EXPECT_EQ(line.text(), "one");
-    lineMenu->selectAllItem->trigger();
-    EXPECT_EQ(line.selectedText(), "one");
 }
 
 // Regression: a summary (or date) with a line break left everything after the break outside

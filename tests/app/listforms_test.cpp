@@ -134,16 +134,6 @@ TEST_F(ListForms, ParamsEntriesAndReset)
     EXPECT_TRUE(form.entries().empty());
 }
 
-TEST_F(ListForms, ParamsDirectionTakesAnyTypedText)
-{
-    Params form;
-    form.directionBox->setCurrentText("in,out");
-    form.insertButton->click();
-    ASSERT_EQ(form.entries().size(), 1u);
-    EXPECT_EQ(form.entries()[0].direction, "in,out");
-    EXPECT_EQ(form.directionBox->count(), 3) << "typed directions are not added to the list";
-}
-
 TEST_F(ListForms, ThrowsTwinUsesTypeAndDescription)
 {
     Throws form;
