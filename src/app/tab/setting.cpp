@@ -107,7 +107,13 @@ std::uint32_t takeNumber(QLineEdit* box, std::uint32_t empty, std::uint32_t min,
     return value;
 }
 
-QString fromStd(const std::string& text) { return QString::fromStdString(text); }
+// Shows a value from its beginning: a long date format is read from the left.
+void showText(QLineEdit* box, const QString& text)
+{
+    box->setText(text);
+    box->setCursorPosition(0);
+}
+
 std::string toStd(const QLineEdit* box) { return box->text().toStdString(); }
 
 } // namespace
@@ -207,13 +213,13 @@ void Setting::showSpacingStyle(SettingData::SpacingStyle value)
     (value == Tab ? m_spacingTab : value == Space ? m_spacingSpace : m_spacingTabSpace)->setChecked(true);
 }
 
-void Setting::showSpacingSize(std::uint32_t value) { m_spacingSize->setText(QString::number(value)); }
+void Setting::showSpacingSize(std::uint32_t value) { showText(m_spacingSize, QString::number(value)); }
 void Setting::showBoxingHeadStyle(bool flag) { m_boxingHead->setChecked(flag); }
 void Setting::showBoxingFootStyle(bool flag) { m_boxingFoot->setChecked(flag); }
-void Setting::showBoxingSize(std::uint32_t value) { m_boxingSize->setText(QString::number(value)); }
-void Setting::showDateFormat(const std::string& text) { m_dateFormat->setText(fromStd(text)); }
-void Setting::showCopyright(const std::string& text) { m_copyright->setText(fromStd(text)); }
-void Setting::showAuthor(const std::string& text) { m_author->setText(fromStd(text)); }
+void Setting::showBoxingSize(std::uint32_t value) { showText(m_boxingSize, QString::number(value)); }
+void Setting::showDateFormat(const std::string& text) { showText(m_dateFormat, QString::fromStdString(text)); }
+void Setting::showCopyright(const std::string& text) { showText(m_copyright, QString::fromStdString(text)); }
+void Setting::showAuthor(const std::string& text) { showText(m_author, QString::fromStdString(text)); }
 
 void Setting::reloadSettings()
 {
