@@ -78,6 +78,15 @@ rk_start_app() {
     rk_wait 30 "the widgets" rk_line function/summary
 }
 
+# rk_active_is WINDOW: the window manager's active window is WINDOW (an X window id).
+rk_active_is() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]; }
+
+# rk_fresh_work: an empty working directory for the next start (no setting.dat).
+rk_fresh_work() {
+    rm -rf "$RK_WORK"
+    mkdir -p "$RK_WORK"
+}
+
 # rk_line PATH: the probe line of the visible widget whose path is PATH or ends in /PATH.
 rk_line() {
     [ -f "$RK_PROBE" ] && awk -F'\t' -v p="$1" '
@@ -103,7 +112,7 @@ rk_click() {
     rk_wait 10 "$1 to be shown" rk_line "$1"
     local x y w h
     read -r x y w h < <(rk_line "$1" | cut -f 3-6)
-    xdotool mousemove --sync $((x + w / 2)) $((y + h / 2)) click 1
+    xdotool mousemove $((x + w / 2)) $((y + h / 2)) click 1
 }
 
 rk_key() { xdotool key --clearmodifiers "$@"; }
@@ -123,8 +132,7 @@ rk_type() {
 rk_enter() {
     if LC_ALL=C grep -q '[^ -~]' <<<"$1"; then
         printf '%s' "$1" >"$RK_TMP/paste"
-        xclip -i -selection clipboard "$RK_TMP/paste"
-        rk_wait 10 "the text to paste" rk_clipboard_is "$RK_TMP/paste"
+        rk_own_clipboard "$RK_TMP/paste"
         rk_key ctrl+v
     else
         xdotool type --delay 20 -- "$1"
@@ -141,6 +149,12 @@ rk_select_tab() {
 
 # rk_clipboard: the clipboard's text, bytes as they are.
 rk_clipboard() { timeout 10 xclip -o -selection clipboard -t UTF8_STRING 2>/dev/null; }
+
+# rk_own_clipboard FILE: another program (xclip) takes the clipboard with the bytes of FILE.
+rk_own_clipboard() {
+    xclip -i -selection clipboard "$1" 2>/dev/null
+    rk_wait 10 "xclip to own the clipboard" rk_clipboard_is "$1"
+}
 
 rk_clipboard_is() { cmp -s <(rk_clipboard) "$1"; }
 

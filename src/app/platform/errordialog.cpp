@@ -36,6 +36,7 @@ ErrorDialog::ErrorDialog(const QString& errorText, QWidget* parent) : QDialog(pa
     auto* message = new QLabel(QStringLiteral("An application exception has occured. Click Continue to allow the "
                                               "application to ignore this error and attempt to continue."));
     message->setWordWrap(true);
+    message->setAccessibleName(QStringLiteral("errorMessage"));
     auto* top = new QHBoxLayout;
     top->addWidget(icon);
     top->addWidget(message, 1);

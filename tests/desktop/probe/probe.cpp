@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QGenericPlugin>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QSaveFile>
@@ -57,6 +58,8 @@ QString textOf(const QWidget* widget)
         return edit->toPlainText();
     if (auto* button = qobject_cast<const QAbstractButton*>(widget))
         return button->text() + (button->isCheckable() ? (button->isChecked() ? " [x]" : " [ ]") : "");
+    if (auto* label = qobject_cast<const QLabel*>(widget))
+        return label->text();
     if (auto* box = qobject_cast<const QComboBox*>(widget))
         return box->currentText();
     if (auto* view = qobject_cast<const QAbstractItemView*>(widget))
