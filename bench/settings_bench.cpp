@@ -12,8 +12,7 @@ namespace fs = std::filesystem;
 
 // A record as the desktop program keeps it, stored in a fresh directory.
 struct TypicalRecord {
-    TypicalRecord()
-    {
+    TypicalRecord() {
         std::string pattern = (fs::temp_directory_path() / "settings-bench-XXXXXX").string();
         if (!::mkdtemp(pattern.data()))
             std::abort();
@@ -32,8 +31,7 @@ struct TypicalRecord {
     CSettingData record;
 };
 
-void RecordLoad(benchmark::State& state)
-{
+void RecordLoad(benchmark::State &state) {
     TypicalRecord typical;
     for (auto _ : state)
         typical.record.Load();
@@ -42,8 +40,7 @@ void RecordLoad(benchmark::State& state)
 BENCHMARK(RecordLoad);
 
 // Includes flushing the file to disk, which dominates.
-void RecordSave(benchmark::State& state)
-{
+void RecordSave(benchmark::State &state) {
     TypicalRecord typical;
     for (auto _ : state)
         typical.record.Save();
@@ -51,15 +48,14 @@ void RecordSave(benchmark::State& state)
 BENCHMARK(RecordSave);
 
 // A stream of about the given size with many keys: groups of 100 leaves under the root.
-std::string manyKeys(std::size_t bytes)
-{
-    const auto save = [](Orvex::TSerializingSetting& tree) {
+std::string manyKeys(std::size_t bytes) {
+    const auto save = [](Orvex::TSerializingSetting &tree) {
         std::string stream;
         Orvex::StringSaver sink(stream);
         tree.Save(sink);
         return stream;
     };
-    const auto addGroup = [](Orvex::TSerializingSetting& tree, int group) {
+    const auto addGroup = [](Orvex::TSerializingSetting &tree, int group) {
         auto branch = tree.root()->opIndex("Group" + std::to_string(group));
         for (int i = 0; i < 100; ++i)
             branch->opIndexAssign("value number " + std::to_string(i), "Key" + std::to_string(i));
@@ -73,8 +69,7 @@ std::string manyKeys(std::size_t bytes)
 }
 
 // Time per byte should stay flat from 100 KB to 10 MB.
-void TreeLoad(benchmark::State& state)
-{
+void TreeLoad(benchmark::State &state) {
     const std::string stream = manyKeys(static_cast<std::size_t>(state.range(0)));
     for (auto _ : state) {
         Orvex::TSerializingSetting tree;

@@ -7,13 +7,12 @@
 
 // Any bytes load without crashing, hanging or taking memory out of proportion to their size;
 // whatever a load leaves saves and loads back unchanged, and the record reads it without failing.
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     CSettingData record;
-    Orvex::MemoryLoader source({reinterpret_cast<const char*>(data), size});
+    Orvex::MemoryLoader source({reinterpret_cast<const char *>(data), size});
     try {
         record.m_setting.Load(source);
-    } catch (const Orvex::Exception&) {
+    } catch (const Orvex::Exception &) {
     }
 
     std::string saved;

@@ -12,8 +12,7 @@ namespace {
 using Orvex::DefaultDebugger;
 
 // Answers the questions from a list of lines; nothing when the list is used up.
-Orvex::Input answersFrom(std::deque<std::string> lines)
-{
+Orvex::Input answersFrom(std::deque<std::string> lines) {
     auto queue = std::make_shared<std::deque<std::string>>(std::move(lines));
     return [queue]() -> std::optional<std::string> {
         if (queue->empty())
@@ -26,15 +25,15 @@ Orvex::Input answersFrom(std::deque<std::string> lines)
 
 const std::string question = "続行しますか？[y/n] : ";
 
-TEST(Debugger, ReportsThatReturn)
-{
+TEST(Debugger, ReportsThatReturn) {
     struct Row {
-        const char* name;
+        const char *name;
         std::deque<std::string> answers;
-        std::function<void(Orvex::Debugger&)> report;
+        std::function<void(Orvex::Debugger &)> report;
         std::string written;
     };
     const std::string warning = "警告 @ a.cpp(12):\n\t古い設定\n";
+    // clang-format off
     const Row rows[] = {
         {"print", {}, [](auto& d) { d.print("x"); }, "Print:x\n"},
         {"print of nothing", {}, [](auto& d) { d.print(""); }, "Print:\n"},
@@ -46,23 +45,24 @@ TEST(Debugger, ReportsThatReturn)
         {"an empty line asks again", {"", "y"}, [](auto& d) { d.warn("古い設定", true); },
          warning + question + question},
     };
-    for (const Row& row : rows) {
+    // clang-format on
+    for (const Row &row : rows) {
         std::string written;
-        DefaultDebugger debugger([&](const std::string& text) { written += text; }, answersFrom(row.answers));
+        DefaultDebugger debugger([&](const std::string &text) { written += text; }, answersFrom(row.answers));
         debugger.setFLInfo("a.cpp", 12);
         row.report(debugger);
         EXPECT_EQ(written, row.written) << row.name;
     }
 }
 
-TEST(DebuggerDeathTest, ReportsThatEndTheProcess)
-{
+TEST(DebuggerDeathTest, ReportsThatEndTheProcess) {
     struct Row {
-        const char* name;
+        const char *name;
         std::deque<std::string> answers;
-        std::function<void(Orvex::Debugger&)> report;
-        const char* written; // a regular expression
+        std::function<void(Orvex::Debugger &)> report;
+        const char *written; // a regular expression
     };
+    // clang-format off
     const Row rows[] = {
         {"abort", {}, [](auto& d) { d.abort(); }, "^a\\.cpp\\(12\\)においてABORTしました。$"},
         {"quiet abort", {}, [](auto& d) { d.abortQuietly(); }, "^$"},
@@ -72,33 +72,33 @@ TEST(DebuggerDeathTest, ReportsThatEndTheProcess)
          "a\\.cpp\\(12\\)においてABORTしました。$"},
         {"no answer left", {}, [](auto& d) { d.warn("w", true); }, "\\[y/n\\] : a\\.cpp\\(12\\)においてABORTしました。$"},
     };
-    for (const Row& row : rows) {
+    // clang-format on
+    for (const Row &row : rows) {
         // The report goes to standard error, where the death test can see it.
-        DefaultDebugger debugger([](const std::string& text) { std::fputs(text.c_str(), stderr); },
+        DefaultDebugger debugger([](const std::string &text) { std::fputs(text.c_str(), stderr); },
                                  answersFrom(row.answers));
         debugger.setFLInfo("a.cpp", 12);
         EXPECT_EXIT(row.report(debugger), ::testing::ExitedWithCode(1), row.written) << row.name;
     }
 }
 
-TEST(Console, ReadsLinesFromAPipe)
-{
+TEST(Console, ReadsLinesFromAPipe) {
     int fds[2];
     ASSERT_EQ(::pipe(fds), 0);
     const std::string typed = "yes\r\nY\n\ny";
     ASSERT_EQ(::write(fds[1], typed.data(), typed.size()), ssize_t(typed.size()));
     ::close(fds[1]);
-    std::FILE* in = ::fdopen(fds[0], "r");
+    std::FILE *in = ::fdopen(fds[0], "r");
     std::string written;
-    DefaultDebugger debugger([&](const std::string& text) { written += text; }, Orvex::Console::lineReaderFrom(in));
+    DefaultDebugger debugger([&](const std::string &text) { written += text; },
+                             Orvex::Console::lineReaderFrom(in));
     debugger.setFLInfo("p.cpp", 3);
     debugger.warn("m", true); // yes, Y and the empty line ask again; y without a line end counts
     std::fclose(in);
     EXPECT_EQ(written, "警告 @ p.cpp(3):\n\tm\n" + question + question + question + question);
 }
 
-TEST(Debugger, RecordsTheCallingPlace)
-{
+TEST(Debugger, RecordsTheCallingPlace) {
     ORVEX_SET_FLINFO();
     const int line = __LINE__ - 1;
     EXPECT_EQ(Orvex::getDefaultDebugger().flInfo().file, __FILE__);

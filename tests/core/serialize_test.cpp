@@ -14,8 +14,7 @@ using Orvex::StringSaver;
 using Orvex::TSerializingSetting;
 
 // "AF 34 'ab'" gives the bytes AF 34 61 62.
-std::string bytes(const std::string& text)
-{
+std::string bytes(const std::string &text) {
     std::string out;
     std::istringstream in(text);
     std::string word;
@@ -34,8 +33,7 @@ const std::string two = bytes("02 00 00 00 00 00 00 00");
 const std::string huge = bytes("FF FF FF FF FF FF FF 7F");
 const std::string nul(1, '\0');
 
-std::string saved(TSerializingSetting& tree)
-{
+std::string saved(TSerializingSetting &tree) {
     std::string out;
     StringSaver sink(out);
     tree.Save(sink);
@@ -43,20 +41,18 @@ std::string saved(TSerializingSetting& tree)
 }
 
 // Loads the stream into a tree that already holds [old:"1"]; returns the error text, if any.
-std::string load(TSerializingSetting& tree, const std::string& stream)
-{
+std::string load(TSerializingSetting &tree, const std::string &stream) {
     tree.opIndexAssign("1", "old");
     MemoryLoader source(stream);
     try {
         tree.Load(source);
-    } catch (const Orvex::Exception& e) {
+    } catch (const Orvex::Exception &e) {
         return e.what();
     }
     return "";
 }
 
-TEST(SettingStream, SavesExactBytes)
-{
+TEST(SettingStream, SavesExactBytes) {
     TSerializingSetting empty;
     EXPECT_EQ(saved(empty), bytes("AF 34 00 12 00 99 16 FF 00 00"));
 
@@ -67,14 +63,14 @@ TEST(SettingStream, SavesExactBytes)
     EXPECT_EQ(saved(example).size(), 47u);
 }
 
-TEST(SettingStream, Loads)
-{
+TEST(SettingStream, Loads) {
     struct Row {
-        const char* name;
+        const char *name;
         std::string stream;
         std::string tree;
     };
     const std::string keyA = bytes("01 00 00 00 00 00 00 00 'A'");
+    // clang-format off
     const Row rows[] = {
         {"empty tree", head + bytes("00"), "\"\""},
         {"9 bytes: the root kind reads as 0", head, "\"\""},
@@ -102,23 +98,24 @@ TEST(SettingStream, Loads)
         {"count runs past the end", head + "\1" + bytes("03 00 00 00 00 00 00 00") + keyA + nul, "[A:\"\",:\"\"]"},
         {"kind byte missing at the end", head + "\1" + one + keyA, "[A:\"\"]"},
     };
-    for (const Row& row : rows) {
+    // clang-format on
+    for (const Row &row : rows) {
         TSerializingSetting tree;
         EXPECT_EQ(load(tree, row.stream), "") << row.name;
         EXPECT_EQ(tree.toString(), row.tree) << row.name;
     }
 }
 
-TEST(SettingStream, LoadErrors)
-{
+TEST(SettingStream, LoadErrors) {
     struct Row {
-        const char* name;
+        const char *name;
         std::string stream;
-        const char* message;
+        const char *message;
         std::string tree; // what the tree holds afterwards
     };
     const std::string keyA = bytes("01 00 00 00 00 00 00 00 'A'");
     const std::string unchanged = "[old:\"1\"]";
+    // clang-format off
     const Row rows[] = {
         {"empty stream", "", "Setting.Load:SIGNATUREが変", unchanged},
         {"7 bytes", head.substr(0, 7), "Setting.Load:SIGNATUREが変", unchanged},
@@ -139,15 +136,15 @@ TEST(SettingStream, LoadErrors)
         {"UTF-16 lone surrogate", bytes("AF 34 00 12 00 99 16 FF 01 02 02 00 00 00 00 00 00 00 00 DC"),
          "Setting.Load:文字列をUTF-8に変換できない。", "\"\""},
     };
-    for (const Row& row : rows) {
+    // clang-format on
+    for (const Row &row : rows) {
         TSerializingSetting tree;
         EXPECT_EQ(load(tree, row.stream), row.message) << row.name;
         EXPECT_EQ(tree.toString(), row.tree) << row.name;
     }
 }
 
-TEST(SettingStream, RoundTrip)
-{
+TEST(SettingStream, RoundTrip) {
     TSerializingSetting tree;
     tree.opIndexAssign("値", "キー");
     tree.opIndexAssign("", "empty");
@@ -163,8 +160,7 @@ TEST(SettingStream, RoundTrip)
     EXPECT_EQ(saved(copy), stream);
 }
 
-TEST(SettingStream, DeepNestingNeedsNoDeepStack)
-{
+TEST(SettingStream, DeepNestingNeedsNoDeepStack) {
     constexpr int depth = 100'000;
     const std::string level = "\1" + one + std::string(8, '\0'); // one child under the empty key
     std::string stream = head;
@@ -180,8 +176,7 @@ TEST(SettingStream, DeepNestingNeedsNoDeepStack)
 
 // Damaged copies of valid streams: every load ends, and what it leaves saves and loads back
 // unchanged. Run under the sanitizers, this also finds leaks and overreads.
-TEST(SettingStream, MutatedStreamsLoadSafely)
-{
+TEST(SettingStream, MutatedStreamsLoadSafely) {
     TSerializingSetting sample;
     sample.opIndexAssign("/++_+/", "CommentStyle");
     sample.opIndexAssign("", "Author");
@@ -191,7 +186,9 @@ TEST(SettingStream, MutatedStreamsLoadSafely)
     const std::string valid = saved(sample);
 
     std::mt19937 random(20240611);
-    const auto below = [&](std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(random); };
+    const auto below = [&](std::size_t n) {
+        return std::uniform_int_distribution<std::size_t>(0, n - 1)(random);
+    };
     for (int round = 0; round < 3000; ++round) {
         std::string stream = valid;
         for (int edits = 1 + int(below(4)); edits > 0; --edits) {

@@ -11,14 +11,14 @@ namespace {
 using Orvex::TSetting;
 using Node = TSetting::Node;
 
-TEST(SettingTree, Operations)
-{
+TEST(SettingTree, Operations) {
     struct Row {
-        const char* name;
-        std::function<void(TSetting&)> change;
+        const char *name;
+        std::function<void(TSetting &)> change;
         std::string text;
         std::vector<std::vector<std::string>> present, absent;
     };
+    // clang-format off
     const Row rows[] = {
         {"new tree", [](TSetting&) {}, "\"\"", {{}}, {{"A"}}},
         {"one leaf", [](TSetting& t) { t.opIndexAssign("x", "A"); }, "[A:\"x\"]", {{}, {"A"}}, {{"A", "B"}}},
@@ -56,20 +56,20 @@ TEST(SettingTree, Operations)
          },
          "\"\"", {{}}, {{"A"}}},
     };
-    for (const Row& row : rows) {
+    // clang-format on
+    for (const Row &row : rows) {
         TSetting tree;
         row.change(tree);
         EXPECT_EQ(tree.toString(), row.text) << row.name;
-        for (const auto& path : row.present)
+        for (const auto &path : row.present)
             EXPECT_TRUE(tree.exists(path)) << row.name;
-        for (const auto& path : row.absent)
+        for (const auto &path : row.absent)
             EXPECT_FALSE(tree.exists(path)) << row.name;
         EXPECT_EQ(tree.toString(), row.text) << row.name << ": exists must not add nodes";
     }
 }
 
-TEST(SettingTree, Leaves)
-{
+TEST(SettingTree, Leaves) {
     TSetting tree;
     tree.opIndexAssign("x", "A");
     tree.opIndexAssign("", "E");
@@ -87,14 +87,14 @@ TEST(SettingTree, Leaves)
     EXPECT_EQ(a->owner(), &tree);
 }
 
-TEST(SettingTree, Errors)
-{
+TEST(SettingTree, Errors) {
     struct Row {
-        const char* name;
-        const char* state; // "empty", "leaf" or "branch"
-        std::function<void(Node&)> call;
-        const char* message;
+        const char *name;
+        const char *state; // "empty", "leaf" or "branch"
+        std::function<void(Node &)> call;
+        const char *message;
     };
+    // clang-format off
     const Row rows[] = {
         {"setBranch on a leaf", "leaf", [](Node& n) { n.setBranch({}); },
          "Setting.Node.setBranch:すでにデータがセットされている。"},
@@ -117,7 +117,8 @@ TEST(SettingTree, Errors)
         {"opIndexAssign on a leaf", "leaf", [](Node& n) { n.opIndexAssign("v", "C"); },
          "Setting.Node.opIndexAssign:自身が枝ではない"},
     };
-    for (const Row& row : rows) {
+    // clang-format on
+    for (const Row &row : rows) {
         TSetting tree;
         const std::string state = row.state;
         if (state == "leaf")
@@ -130,15 +131,14 @@ TEST(SettingTree, Errors)
         try {
             row.call(*tree.root()->opIndex("A"));
             ADD_FAILURE() << row.name << ": no error";
-        } catch (const Orvex::Exception& e) {
+        } catch (const Orvex::Exception &e) {
             EXPECT_STREQ(e.what(), row.message) << row.name;
         }
         EXPECT_EQ(tree.toString(), before) << row.name << ": the node must stay as it was";
     }
 }
 
-TEST(SettingTree, DeepTreeNeedsNoDeepStack)
-{
+TEST(SettingTree, DeepTreeNeedsNoDeepStack) {
     constexpr int depth = 100'000;
     auto tree = std::make_unique<TSetting>();
     TSetting::NodePtr node = tree->root();

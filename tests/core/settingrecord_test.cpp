@@ -16,19 +16,16 @@ namespace {
 namespace fs = std::filesystem;
 using Style = SettingData;
 
-std::string readBytes(const fs::path& path)
-{
+std::string readBytes(const fs::path &path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
-void writeBytes(const fs::path& path, const std::string& bytes)
-{
+void writeBytes(const fs::path &path, const std::string &bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
-std::string treeIn(const fs::path& path)
-{
+std::string treeIn(const fs::path &path) {
     const std::string bytes = readBytes(path);
     Orvex::MemoryLoader source(bytes);
     Orvex::TSerializingSetting tree;
@@ -37,12 +34,11 @@ std::string treeIn(const fs::path& path)
 }
 
 // The fields as text, enumerations as numbers: "2 2 0 4 1 0 100 |date|copyright|author".
-std::string fields(const CSettingData& s)
-{
+std::string fields(const CSettingData &s) {
     std::ostringstream out;
     out << int(s.commentStyle()) << ' ' << int(s.documentStyle()) << ' ' << int(s.spacingStyle()) << ' '
-        << s.spacingSize() << ' ' << s.boxingHeadStyle() << ' ' << s.boxingFootStyle() << ' ' << s.boxingSize()
-        << " |" << s.dateFormat() << '|' << s.copyright() << '|' << s.author();
+        << s.spacingSize() << ' ' << s.boxingHeadStyle() << ' ' << s.boxingFootStyle() << ' '
+        << s.boxingSize() << " |" << s.dateFormat() << '|' << s.copyright() << '|' << s.author();
     return out.str();
 }
 
@@ -50,24 +46,21 @@ const std::string defaults = std::string("2 2 0 4 1 0 100 |") + defaultDateForma
 
 class SettingRecordTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         std::string pattern = (fs::temp_directory_path() / "settingrecord-XXXXXX").string();
         ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
         dir = pattern;
         file = dir / "setting.dat";
         record.m_path = file.string();
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         fs::permissions(dir, fs::perms::owner_all, fs::perm_options::add);
         fs::remove_all(dir);
     }
     // Files other than setting.dat, such as a temporary file left behind.
-    std::vector<std::string> strayFiles() const
-    {
+    std::vector<std::string> strayFiles() const {
         std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(dir))
+        for (const auto &entry : fs::directory_iterator(dir))
             if (entry.path().filename() != "setting.dat")
                 names.push_back(entry.path().filename().string());
         return names;
@@ -78,38 +71,37 @@ public:
     CSettingData record;
 };
 
-TEST_F(SettingRecordTest, FirstStartGivesDefaults)
-{
+TEST_F(SettingRecordTest, FirstStartGivesDefaults) {
     EXPECT_EQ(fields(record), "0 0 0 0 0 0 0 |||");
     record.Load();
     EXPECT_EQ(fields(record), defaults);
     EXPECT_EQ(record.windowX(), 0);
     EXPECT_EQ(record.windowY(), 0);
-    EXPECT_EQ(&g_settingData, static_cast<SettingData*>(&g_settingRecord));
+    EXPECT_EQ(&g_settingData, static_cast<SettingData *>(&g_settingRecord));
 }
 
-TEST_F(SettingRecordTest, SavedDefaultsHoldTheTenKeysInOrder)
-{
+TEST_F(SettingRecordTest, SavedDefaultsHoldTheTenKeysInOrder) {
     record.Load();
     record.Save();
-    EXPECT_EQ(treeIn(file), std::string("[CommentStyle:\"/++_+/\",DocumentStyle:\"DDoc\",SpacingStyle:\"Tab\","
-                                         "SpacingSize:\"4\",BoxingHeadStyle:\"true\",BoxingFootStyle:\"false\","
-                                         "BoxingSize:\"100\",DateFormat:\"") +
-                                 defaultDateFormat + "\",Copyright:\"\",Author:\"\"]");
+    EXPECT_EQ(treeIn(file),
+              std::string("[CommentStyle:\"/++_+/\",DocumentStyle:\"DDoc\",SpacingStyle:\"Tab\","
+                          "SpacingSize:\"4\",BoxingHeadStyle:\"true\",BoxingFootStyle:\"false\","
+                          "BoxingSize:\"100\",DateFormat:\"") +
+                  defaultDateFormat + "\",Copyright:\"\",Author:\"\"]");
     CSettingData again;
     again.m_path = record.m_path;
     again.Load();
     EXPECT_EQ(fields(again), defaults);
 }
 
-TEST_F(SettingRecordTest, StoredTexts)
-{
+TEST_F(SettingRecordTest, StoredTexts) {
     struct Row {
-        const char* name;
-        std::function<void(CSettingData&)> set;
-        const char* key;
+        const char *name;
+        std::function<void(CSettingData &)> set;
+        const char *key;
         std::string text; // "" for an empty child
     };
+    // clang-format off
     const Row rows[] = {
         {"C", [](CSettingData& s) { s.m_commentStyle = Style::CommentStyle::C; }, "CommentStyle", "/**_*/"},
         {"Java", [](CSettingData& s) { s.m_commentStyle = Style::CommentStyle::Java; }, "CommentStyle", "///_"},
@@ -131,7 +123,8 @@ TEST_F(SettingRecordTest, StoredTexts)
         {"empty date format", [](CSettingData& s) { s.m_dateFormat.clear(); }, "DateFormat", ""},
         {"author", [](CSettingData& s) { s.m_author = "山田"; }, "Author", "山田"},
     };
-    for (const Row& row : rows) {
+    // clang-format on
+    for (const Row &row : rows) {
         CSettingData s;
         s.m_path = record.m_path;
         s.Load();
@@ -142,15 +135,15 @@ TEST_F(SettingRecordTest, StoredTexts)
     }
 }
 
-TEST_F(SettingRecordTest, LoadConvertsTheTree)
-{
+TEST_F(SettingRecordTest, LoadConvertsTheTree) {
     struct Row {
-        const char* name;
-        const char* key;
-        const char* text; // nullptr: key absent; "[]": a branch
+        const char *name;
+        const char *key;
+        const char *text; // nullptr: key absent; "[]": a branch
         std::string expected;
     };
     const std::string date = defaultDateFormat;
+    // clang-format off
     const Row rows[] = {
         {"C", "CommentStyle", "/**_*/", "0 2 0 4 1 0 100 |" + date + "||"},
         {"Java", "CommentStyle", "///_", "1 2 0 4 1 0 100 |" + date + "||"},
@@ -174,7 +167,8 @@ TEST_F(SettingRecordTest, LoadConvertsTheTree)
         {"copyright", "Copyright", "(c) 2024", "2 2 0 4 1 0 100 |" + date + "|(c) 2024|"},
         {"author", "Author", "山田", "2 2 0 4 1 0 100 |" + date + "||山田"},
     };
-    for (const Row& row : rows) {
+    // clang-format on
+    for (const Row &row : rows) {
         CSettingData s;
         s.m_path = (dir / "missing.dat").string(); // Load keeps the tree built here
         if (std::string_view(row.text) == "[]")
@@ -186,13 +180,13 @@ TEST_F(SettingRecordTest, LoadConvertsTheTree)
     }
 }
 
-TEST_F(SettingRecordTest, WindowPosition)
-{
+TEST_F(SettingRecordTest, WindowPosition) {
     struct Row {
-        const char* name;
-        const char* text; // nullptr: key absent; "[]": a branch
+        const char *name;
+        const char *text; // nullptr: key absent; "[]": a branch
         std::int32_t expected;
     };
+    // clang-format off
     const Row rows[] = {
         {"absent", nullptr, 0},
         {"negative", "-120", -120},
@@ -201,7 +195,8 @@ TEST_F(SettingRecordTest, WindowPosition)
         {"a branch reads as 0", "[]", 0},
         {"empty child", "", 0},
     };
-    for (const Row& row : rows) {
+    // clang-format on
+    for (const Row &row : rows) {
         CSettingData s;
         if (row.text && std::string_view(row.text) == "[]") {
             s.m_setting.root()->opIndex("WindowX")->opIndexAssign("1", "y");
@@ -215,24 +210,24 @@ TEST_F(SettingRecordTest, WindowPosition)
     }
 }
 
-TEST(SettingNumber, Reading)
-{
+TEST(SettingNumber, Reading) {
     struct Row {
-        const char* text;
+        const char *text;
         std::uint32_t expected;
     };
+    // clang-format off
     const Row rows[] = {
         {"", 0},           {"0", 0},          {"7", 7},          {"\t 7", 7},          {"012", 12},
         {"099", 99},       {"0x", 0},         {"0XfF", 255},     {"0x1g", 1},          {"0b101", 5},
         {"0B2", 0},        {"0o17", 15},      {"0O8", 0},        {"+-+5", 5},          {"-+-5", 4294967291u},
         {"- 3", 4294967293u}, {"-0x1", 4294967295u}, {"4294967296", 0}, {"4294967297", 1}, {"12 34", 12},
     };
-    for (const Row& row : rows)
+    // clang-format on
+    for (const Row &row : rows)
         EXPECT_EQ(readSettingNumber(row.text), row.expected) << '"' << row.text << '"';
 }
 
-TEST_F(SettingRecordTest, SaveAndLoadKeepEverything)
-{
+TEST_F(SettingRecordTest, SaveAndLoadKeepEverything) {
     writeBytes(file, "");
     record.Load();
     record.m_setting.opIndexAssign("-8", "WindowX");
@@ -266,8 +261,7 @@ TEST_F(SettingRecordTest, SaveAndLoadKeepEverything)
     EXPECT_EQ(fields(record), expected);
 }
 
-TEST_F(SettingRecordTest, RelativeToTheCurrentDirectory)
-{
+TEST_F(SettingRecordTest, RelativeToTheCurrentDirectory) {
     const fs::path before = fs::current_path();
     fs::current_path(dir);
     CSettingData s;
@@ -278,8 +272,7 @@ TEST_F(SettingRecordTest, RelativeToTheCurrentDirectory)
     EXPECT_TRUE(fs::exists(file));
 }
 
-TEST_F(SettingRecordTest, SaveKeepsLinkAndMode)
-{
+TEST_F(SettingRecordTest, SaveKeepsLinkAndMode) {
     record.Load();
     writeBytes(dir / "real.dat", "old");
     fs::permissions(dir / "real.dat", fs::perms(0640));
@@ -291,12 +284,12 @@ TEST_F(SettingRecordTest, SaveKeepsLinkAndMode)
     EXPECT_TRUE(fs::exists(file));
 }
 
-TEST_F(SettingRecordTest, FailedSaveKeepsTheOldFile)
-{
+TEST_F(SettingRecordTest, FailedSaveKeepsTheOldFile) {
     struct Row {
-        const char* name;
-        std::function<void(SettingRecordTest&)> arrange;
+        const char *name;
+        std::function<void(SettingRecordTest &)> arrange;
     };
+    // clang-format off
     const Row rows[] = {
         {"read-only file", [](SettingRecordTest& t) { fs::permissions(t.file, fs::perms(0444)); }},
         {"missing directory", [](SettingRecordTest& t) { t.record.m_path = (t.dir / "no" / "setting.dat").string(); }},
@@ -309,7 +302,8 @@ TEST_F(SettingRecordTest, FailedSaveKeepsTheOldFile)
              setrlimit(RLIMIT_FSIZE, &limit);
          }},
     };
-    for (const Row& row : rows) {
+    // clang-format on
+    for (const Row &row : rows) {
         record.Load();
         record.Save();
         const std::string old = readBytes(file);
@@ -318,7 +312,7 @@ TEST_F(SettingRecordTest, FailedSaveKeepsTheOldFile)
         try {
             record.Save();
             ADD_FAILURE() << row.name << ": saved";
-        } catch (const Orvex::Exception& e) {
+        } catch (const Orvex::Exception &e) {
             EXPECT_STREQ(e.what(), "ファイルの保存に失敗しました。") << row.name;
         }
         const rlimit unlimited{RLIM_INFINITY, RLIM_INFINITY};
@@ -331,8 +325,7 @@ TEST_F(SettingRecordTest, FailedSaveKeepsTheOldFile)
     }
 }
 
-TEST_F(SettingRecordTest, KilledWhileSavingKeepsTheOldFile)
-{
+TEST_F(SettingRecordTest, KilledWhileSavingKeepsTheOldFile) {
     record.Load();
     record.Save();
     const std::string old = readBytes(file);
@@ -346,20 +339,21 @@ TEST_F(SettingRecordTest, KilledWhileSavingKeepsTheOldFile)
     EXPECT_EQ(readBytes(file), old);
 }
 
-TEST_F(SettingRecordTest, DamagedFilesNeverLockTheUserOut)
-{
+TEST_F(SettingRecordTest, DamagedFilesNeverLockTheUserOut) {
     struct Row {
-        const char* name;
+        const char *name;
         std::string bytes;
     };
     const std::string head("\xAF\x34\x00\x12\x00\x99\x16\xFF\x00", 9);
+    // clang-format off
     const Row rows[] = {
         {"root is a leaf", head + std::string("\x02\x01\0\0\0\0\0\0\0x", 10)},
         {"huge child count", head + "\x01" + std::string(7, '\xFF') + "\x7F"},
         {"wrong signature", "garbage"},
         {"empty file", ""},
     };
-    for (const Row& row : rows) {
+    // clang-format on
+    for (const Row &row : rows) {
         CSettingData s;
         s.m_path = file.string();
         writeBytes(file, row.bytes);

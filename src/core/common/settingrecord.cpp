@@ -14,21 +14,19 @@ namespace {
 
 CSettingData record;
 
-using Texts = std::array<const char*, 3>;
+using Texts = std::array<const char *, 3>;
 constexpr Texts commentTexts{"/**_*/", "///_", "/++_+/"};
 constexpr Texts documentTexts{"\\", "@", "DDoc"};
 constexpr Texts spacingTexts{"Tab", "Space", "TabSpace"};
 
 // Value 0 as the first text, 1 as the second, any other value as the third.
-template <class Enum> const char* storedText(Enum value, const Texts& texts)
-{
+template <class Enum> const char *storedText(Enum value, const Texts &texts) {
     const auto i = static_cast<std::int32_t>(value);
     return texts[i == 0 || i == 1 ? i : 2];
 }
 
 // The first text gives 0, the second 1, any other text 2; no text gives the default.
-template <class Enum> Enum fromText(const std::string* text, const Texts& texts, Enum absent)
-{
+template <class Enum> Enum fromText(const std::string *text, const Texts &texts, Enum absent) {
     if (!text)
         return absent;
     if (*text == texts[0])
@@ -36,19 +34,21 @@ template <class Enum> Enum fromText(const std::string* text, const Texts& texts,
     return Enum(*text == texts[1] ? 1 : 2);
 }
 
-std::uint32_t numberOr(const std::string* text, std::uint32_t absent)
-{
+std::uint32_t numberOr(const std::string *text, std::uint32_t absent) {
     return text ? readSettingNumber(*text) : absent;
 }
 
-bool flagOr(const std::string* text, bool absent) { return text ? *text == "true" : absent; }
+bool flagOr(const std::string *text, bool absent) {
+    return text ? *text == "true" : absent;
+}
 
-std::string textOr(const std::string* text, const char* absent) { return text ? *text : absent; }
+std::string textOr(const std::string *text, const char *absent) {
+    return text ? *text : absent;
+}
 
 // The value of the leaf directly under the root, or null when the key is absent or holds no leaf.
-const std::string* leafAt(const Orvex::TSetting& tree, const std::string& key)
-{
-    const auto& root = tree.root();
+const std::string *leafAt(const Orvex::TSetting &tree, const std::string &key) {
+    const auto &root = tree.root();
     if (!root->isBranch())
         return nullptr;
     const auto child = root->toBranch().find(key);
@@ -58,12 +58,11 @@ const std::string* leafAt(const Orvex::TSetting& tree, const std::string& key)
 class FileDescriptor {
 public:
     explicit FileDescriptor(int fd) : m_fd(fd) {}
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    FileDescriptor(const FileDescriptor &) = delete;
+    FileDescriptor &operator=(const FileDescriptor &) = delete;
     ~FileDescriptor() { close(); }
     int get() const { return m_fd; }
-    bool close()
-    {
+    bool close() {
         const bool ok = m_fd < 0 || ::close(m_fd) == 0;
         m_fd = -1;
         return ok;
@@ -75,8 +74,7 @@ private:
 
 // The whole content of a regular file. A directory, a pipe or a device is refused, so that
 // pointing the settings at /dev/zero cannot read without end.
-std::string readFile(const std::string& path)
-{
+std::string readFile(const std::string &path) {
     FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     struct stat st {};
     if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
@@ -97,8 +95,7 @@ std::string readFile(const std::string& path)
     return bytes;
 }
 
-bool writeAll(int fd, const std::string& bytes)
-{
+bool writeAll(int fd, const std::string &bytes) {
     std::size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
@@ -112,14 +109,12 @@ bool writeAll(int fd, const std::string& bytes)
 }
 
 // A file the user may not change, even where the permission check lets root through.
-bool readOnly(const std::string& path, const struct stat& st)
-{
+bool readOnly(const std::string &path, const struct stat &st) {
     return !S_ISREG(st.st_mode) || ::access(path.c_str(), W_OK) != 0 ||
            (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
 }
 
-void syncDirectoryOf(const std::string& path)
-{
+void syncDirectoryOf(const std::string &path) {
     const auto slash = path.rfind('/');
     const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
     FileDescriptor fd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
@@ -129,10 +124,9 @@ void syncDirectoryOf(const std::string& path)
 
 // Puts the bytes in place of the file so that, whatever fails, the file holds either its old
 // content or the new one: write a temporary file beside it, flush it, rename it over.
-bool replaceFile(std::string path, const std::string& bytes)
-{
+bool replaceFile(std::string path, const std::string &bytes) {
     // Replace the file a symbolic link points to, not the link.
-    if (char* real = ::realpath(path.c_str(), nullptr)) {
+    if (char *real = ::realpath(path.c_str(), nullptr)) {
         path = real;
         std::free(real);
     }
@@ -162,11 +156,10 @@ bool replaceFile(std::string path, const std::string& bytes)
 
 } // namespace
 
-CSettingData& g_settingRecord = record;
-SettingData& g_settingData = record;
+CSettingData &g_settingRecord = record;
+SettingData &g_settingData = record;
 
-std::uint32_t readSettingNumber(std::string_view text)
-{
+std::uint32_t readSettingNumber(std::string_view text) {
     std::size_t i = 0;
     bool negative = false;
     for (; i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '+' || text[i] == '-'); ++i)
@@ -176,10 +169,23 @@ std::uint32_t readSettingNumber(std::string_view text)
     unsigned base = 10;
     if (i + 1 < text.size() && text[i] == '0') {
         switch (text[i + 1]) {
-        case 'x': case 'X': base = 16; ++i; break;
-        case 'b': case 'B': base = 2; ++i; break;
-        case 'o': case 'O': base = 8; ++i; break;
-        default: break;
+        case 'x':
+        case 'X':
+            base = 16;
+            ++i;
+            break;
+        case 'b':
+        case 'B':
+            base = 2;
+            ++i;
+            break;
+        case 'o':
+        case 'O':
+            base = 8;
+            ++i;
+            break;
+        default:
+            break;
         }
         ++i;
     }
@@ -199,8 +205,7 @@ std::uint32_t readSettingNumber(std::string_view text)
     return negative ? 0u - value : value;
 }
 
-void CSettingData::Save()
-{
+void CSettingData::Save() {
     m_setting.opIndexAssign(storedText(m_commentStyle, commentTexts), "CommentStyle");
     m_setting.opIndexAssign(storedText(m_documentStyle, documentTexts), "DocumentStyle");
     m_setting.opIndexAssign(storedText(m_spacingStyle, spacingTexts), "SpacingStyle");
@@ -218,19 +223,18 @@ void CSettingData::Save()
         Orvex::StringSaver sink(bytes);
         m_setting.Save(sink);
         saved = replaceFile(m_path, bytes);
-    } catch (const std::exception&) {
+    } catch (const std::exception &) {
     }
     if (!saved)
         throw Orvex::Exception("ファイルの保存に失敗しました。");
 }
 
-void CSettingData::Load()
-{
+void CSettingData::Load() {
     try {
         const std::string bytes = readFile(m_path);
         Orvex::MemoryLoader source(bytes);
         m_setting.Load(source);
-    } catch (const std::exception&) {
+    } catch (const std::exception &) {
         // A missing or damaged file is silent: the tree keeps what it had, or what was read
         // before the damage.
     }
@@ -238,7 +242,7 @@ void CSettingData::Load()
     if (m_setting.root()->isLeaf())
         m_setting.root()->clear();
 
-    const auto leaf = [this](const char* key) { return leafAt(m_setting, key); };
+    const auto leaf = [this](const char *key) { return leafAt(m_setting, key); };
     m_commentStyle = fromText(leaf("CommentStyle"), commentTexts, CommentStyle::D);
     m_documentStyle = fromText(leaf("DocumentStyle"), documentTexts, DocumentStyle::DDoc);
     m_spacingStyle = fromText(leaf("SpacingStyle"), spacingTexts, SpacingStyle::Tab);
@@ -251,12 +255,10 @@ void CSettingData::Load()
     m_author = textOr(leaf("Author"), "");
 }
 
-std::int32_t CSettingData::windowX() const
-{
+std::int32_t CSettingData::windowX() const {
     return static_cast<std::int32_t>(numberOr(leafAt(m_setting, "WindowX"), 0));
 }
 
-std::int32_t CSettingData::windowY() const
-{
+std::int32_t CSettingData::windowY() const {
     return static_cast<std::int32_t>(numberOr(leafAt(m_setting, "WindowY"), 0));
 }

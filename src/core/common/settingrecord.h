@@ -1,7 +1,7 @@
 #pragma once
 
-#include "common/settingdata.h"
 #include "Orvex/Util/Setting.h"
+#include "common/settingdata.h"
 
 #include <cstdint>
 #include <string>
@@ -50,7 +50,7 @@ public:
     std::string m_path = "setting.dat";
 };
 
-extern CSettingData& g_settingRecord;
+extern CSettingData &g_settingRecord;
 
 // Reads a stored number; never fails. Leading blanks and signs are skipped (the last sign
 // counts), 0x, 0b and 0o choose the base, digits are read up to the first other character, and
@@ -58,4 +58,4 @@ extern CSettingData& g_settingRecord;
 std::uint32_t readSettingNumber(std::string_view text);
 
 // The default date template.
-inline constexpr const char* defaultDateFormat = "%Y4%/%M2%/%D2%(%W[日,月,火,水,木,金,土]%)[%H2%:%MI2%:%S2%]";
+inline constexpr const char *defaultDateFormat = "%Y4%/%M2%/%D2%(%W[日,月,火,水,木,金,土]%)[%H2%:%MI2%:%S2%]";

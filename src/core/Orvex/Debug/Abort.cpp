@@ -4,14 +4,17 @@
 
 namespace Orvex {
 
-std::string abortText(const FLInfo& place) { return placeText(place) + "においてABORTしました。"; }
+std::string abortText(const FLInfo &place) {
+    return placeText(place) + "においてABORTしました。";
+}
 
-void CAbort::abort(const FLInfo& place)
-{
+void CAbort::abort(const FLInfo &place) {
     m_out(abortText(place));
     std::exit(1);
 }
 
-void CAbort::abortQuietly() { std::exit(1); }
+void CAbort::abortQuietly() {
+    std::exit(1);
+}
 
 } // namespace Orvex

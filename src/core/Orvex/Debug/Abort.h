@@ -8,7 +8,7 @@ namespace Orvex {
 class IAbort {
 public:
     virtual ~IAbort() = default;
-    virtual void abort(const FLInfo& place) = 0;
+    virtual void abort(const FLInfo &place) = 0;
     virtual void abortQuietly() = 0;
 };
 
@@ -17,7 +17,7 @@ class CAbort : public IAbort {
 public:
     explicit CAbort(Output out) : m_out(std::move(out)) {}
     // Writes "a.cpp(12)においてABORTしました。" first.
-    [[noreturn]] void abort(const FLInfo& place) override;
+    [[noreturn]] void abort(const FLInfo &place) override;
     [[noreturn]] void abortQuietly() override;
 
 private:
@@ -25,6 +25,6 @@ private:
 };
 
 // What an abort at the place writes; also written when a warning is answered "n".
-std::string abortText(const FLInfo& place);
+std::string abortText(const FLInfo &place);
 
 } // namespace Orvex

@@ -22,14 +22,14 @@ public:
     virtual ~Debugger() = default;
 
     void setFLInfo(std::string file, std::int32_t line) { m_flInfo = {std::move(file), line}; }
-    const FLInfo& flInfo() const { return m_flInfo; }
+    const FLInfo &flInfo() const { return m_flInfo; }
 
-    void warn(const std::string& message, bool ask) { m_warn->warn(m_flInfo, message, ask); }
-    void error(const std::string& message) { m_error->error(m_flInfo, message); }
+    void warn(const std::string &message, bool ask) { m_warn->warn(m_flInfo, message, ask); }
+    void error(const std::string &message) { m_error->error(m_flInfo, message); }
     void abort() { m_abort->abort(m_flInfo); }
     void abortQuietly() { m_abort->abortQuietly(); }
-    void trace(const std::string& message) { m_trace->trace(message); }
-    void print(const std::string& message) { m_print->print(message); }
+    void trace(const std::string &message) { m_trace->trace(message); }
+    void print(const std::string &message) { m_print->print(message); }
 
 private:
     std::unique_ptr<IWarn> m_warn;
@@ -47,10 +47,10 @@ public:
 };
 
 // The program's one console debugger, made on first use.
-Debugger& getDefaultDebugger();
+Debugger &getDefaultDebugger();
 
 // The statement that records the calling place, as text and as code.
-inline constexpr const char* setFLInfoStatement = "getDefaultDebugger().setFLInfo(__FILE__,__LINE__)";
+inline constexpr const char *setFLInfoStatement = "getDefaultDebugger().setFLInfo(__FILE__,__LINE__)";
 #define ORVEX_SET_FLINFO() ::Orvex::getDefaultDebugger().setFLInfo(__FILE__, __LINE__)
 
 } // namespace Orvex

@@ -4,8 +4,7 @@
 
 namespace Orvex {
 
-void CError::error(const FLInfo& place, const std::string& message)
-{
+void CError::error(const FLInfo &place, const std::string &message) {
     m_out("エラー @ " + placeText(place) + ":\n\t" + message + "\n");
     std::exit(1);
 }

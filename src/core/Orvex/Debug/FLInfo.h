@@ -12,6 +12,8 @@ struct FLInfo {
 };
 
 // FLInfo{"a.cpp", 12} gives "a.cpp(12)".
-inline std::string placeText(const FLInfo& place) { return place.file + "(" + std::to_string(place.line) + ")"; }
+inline std::string placeText(const FLInfo &place) {
+    return place.file + "(" + std::to_string(place.line) + ")";
+}
 
 } // namespace Orvex

@@ -6,8 +6,7 @@
 
 namespace Orvex {
 
-void CWarn::warn(const FLInfo& place, const std::string& message, bool ask)
-{
+void CWarn::warn(const FLInfo &place, const std::string &message, bool ask) {
     m_out("警告 @ " + placeText(place) + ":\n\t" + message + "\n");
     if (!ask)
         return;

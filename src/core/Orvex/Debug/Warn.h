@@ -8,7 +8,7 @@ namespace Orvex {
 class IWarn {
 public:
     virtual ~IWarn() = default;
-    virtual void warn(const FLInfo& place, const std::string& message, bool ask) = 0;
+    virtual void warn(const FLInfo &place, const std::string &message, bool ask) = 0;
 };
 
 class CWarn : public IWarn {
@@ -17,7 +17,7 @@ public:
     // Writes the warning; with ask, asks "続行しますか？[y/n] : " until the answer is exactly
     // "y" (returns) or "n" (aborts with exit code 1). The end of input counts as "n", since no
     // answer can come any more.
-    void warn(const FLInfo& place, const std::string& message, bool ask) override;
+    void warn(const FLInfo &place, const std::string &message, bool ask) override;
 
 private:
     Output m_out;

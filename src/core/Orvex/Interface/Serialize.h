@@ -12,7 +12,7 @@ namespace Orvex {
 class ISaver {
 public:
     virtual ~ISaver() = default;
-    virtual void write(const void* data, std::uint64_t count) = 0;
+    virtual void write(const void *data, std::uint64_t count) = 0;
 };
 
 // A byte source. read puts up to count bytes into the buffer and returns how many it put;
@@ -22,36 +22,34 @@ public:
 class ILoader {
 public:
     virtual ~ILoader() = default;
-    virtual std::uint64_t read(void* buffer, std::uint64_t count) = 0;
+    virtual std::uint64_t read(void *buffer, std::uint64_t count) = 0;
     virtual std::uint64_t remaining() const = 0;
 };
 
 class ISerializer {
 public:
     virtual ~ISerializer() = default;
-    virtual void Save(ISaver& saver) = 0;
-    virtual void Load(ILoader& loader) = 0;
+    virtual void Save(ISaver &saver) = 0;
+    virtual void Load(ILoader &loader) = 0;
 };
 
 // Appends what it is given to a string that the caller owns.
 class StringSaver : public ISaver {
 public:
-    explicit StringSaver(std::string& out) : m_out(out) {}
-    void write(const void* data, std::uint64_t count) override
-    {
-        m_out.append(static_cast<const char*>(data), count);
+    explicit StringSaver(std::string &out) : m_out(out) {}
+    void write(const void *data, std::uint64_t count) override {
+        m_out.append(static_cast<const char *>(data), count);
     }
 
 private:
-    std::string& m_out;
+    std::string &m_out;
 };
 
 // Reads from bytes that the caller keeps alive.
 class MemoryLoader : public ILoader {
 public:
     explicit MemoryLoader(std::string_view bytes) : m_bytes(bytes) {}
-    std::uint64_t read(void* buffer, std::uint64_t count) override
-    {
+    std::uint64_t read(void *buffer, std::uint64_t count) override {
         const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(count, m_bytes.size()));
         if (n != 0)
             std::memcpy(buffer, m_bytes.data(), n);

@@ -9,18 +9,16 @@ namespace {
 // A console stream, closed at shutdown by its static owner below.
 class Stream {
 public:
-    Stream(int fd, const char* mode) : m_fd(fd), m_mode(mode) {}
-    Stream(const Stream&) = delete;
-    Stream& operator=(const Stream&) = delete;
-    ~Stream()
-    {
+    Stream(int fd, const char *mode) : m_fd(fd), m_mode(mode) {}
+    Stream(const Stream &) = delete;
+    Stream &operator=(const Stream &) = delete;
+    ~Stream() {
         if (m_file)
             std::fclose(m_file);
         m_file = nullptr;
     }
 
-    std::FILE* get()
-    {
+    std::FILE *get() {
         if (!m_file) {
             const int fd = ::dup(m_fd);
             m_file = fd < 0 ? nullptr : ::fdopen(fd, m_mode);
@@ -33,32 +31,28 @@ public:
 
 private:
     int m_fd;
-    const char* m_mode;
-    std::FILE* m_file = nullptr;
+    const char *m_mode;
+    std::FILE *m_file = nullptr;
 };
 
-Stream& consoleIn()
-{
+Stream &consoleIn() {
     static Stream stream(STDIN_FILENO, "r");
     return stream;
 }
 
-Stream& consoleOut()
-{
+Stream &consoleOut() {
     static Stream stream(STDOUT_FILENO, "w");
     return stream;
 }
 
-void writeTo(std::FILE* file, const std::string& text)
-{
+void writeTo(std::FILE *file, const std::string &text) {
     if (!file)
         return;
     std::fwrite(text.data(), 1, text.size(), file);
     std::fflush(file);
 }
 
-std::optional<std::string> readLineFrom(std::FILE* file)
-{
+std::optional<std::string> readLineFrom(std::FILE *file) {
     if (!file)
         return std::nullopt;
     std::string line;
@@ -74,23 +68,19 @@ std::optional<std::string> readLineFrom(std::FILE* file)
 
 } // namespace
 
-Output writerTo(std::FILE* file)
-{
-    return [file](const std::string& text) { writeTo(file, text); };
+Output writerTo(std::FILE *file) {
+    return [file](const std::string &text) { writeTo(file, text); };
 }
 
-Input lineReaderFrom(std::FILE* file)
-{
+Input lineReaderFrom(std::FILE *file) {
     return [file] { return readLineFrom(file); };
 }
 
-Output output()
-{
-    return [](const std::string& text) { writeTo(consoleOut().get(), text); };
+Output output() {
+    return [](const std::string &text) { writeTo(consoleOut().get(), text); };
 }
 
-Input input()
-{
+Input input() {
     return [] { return readLineFrom(consoleIn().get()); };
 }
 

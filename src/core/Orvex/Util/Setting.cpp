@@ -13,10 +13,11 @@ constexpr std::array<unsigned char, 8> signature{0xAF, 0x34, 0x00, 0x12, 0x00, 0
 enum Kind : unsigned char { emptyKind = 0, branchKind = 1, leafKind = 2 };
 enum TextCode : unsigned char { utf8 = 0, utf16 = 1, utf32 = 2 };
 
-[[noreturn]] void fail(const char* message) { throw Exception(message); }
+[[noreturn]] void fail(const char *message) {
+    throw Exception(message);
+}
 
-void appendUtf8(std::string& out, char32_t c)
-{
+void appendUtf8(std::string &out, char32_t c) {
     if ((c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF)
         fail("Setting.Load:文字列をUTF-8に変換できない。");
     if (c < 0x80) {
@@ -36,8 +37,7 @@ void appendUtf8(std::string& out, char32_t c)
     }
 }
 
-std::uint32_t littleEndian(const std::string& bytes, std::size_t at, std::size_t width)
-{
+std::uint32_t littleEndian(const std::string &bytes, std::size_t at, std::size_t width) {
     std::uint32_t value = 0;
     for (std::size_t i = width; i-- > 0;)
         value = value << 8 | static_cast<unsigned char>(bytes[at + i]);
@@ -45,8 +45,7 @@ std::uint32_t littleEndian(const std::string& bytes, std::size_t at, std::size_t
 }
 
 // UTF-16LE to UTF-8; an odd last byte is dropped. "41 00 42 00" gives "AB".
-std::string fromUtf16(const std::string& bytes)
-{
+std::string fromUtf16(const std::string &bytes) {
     std::string out;
     const std::size_t units = bytes.size() / 2;
     for (std::size_t i = 0; i < units; ++i) {
@@ -64,8 +63,7 @@ std::string fromUtf16(const std::string& bytes)
 }
 
 // UTF-32LE to UTF-8; 1 to 3 trailing bytes are dropped.
-std::string fromUtf32(const std::string& bytes)
-{
+std::string fromUtf32(const std::string &bytes) {
     std::string out;
     for (std::size_t i = 0; i + 4 <= bytes.size(); i += 4)
         appendUtf8(out, littleEndian(bytes, i, 4));
@@ -75,17 +73,15 @@ std::string fromUtf32(const std::string& bytes)
 // Reads the fields of the stream. Bytes the source does not deliver keep their zero fill.
 class Reader {
 public:
-    explicit Reader(ILoader& loader) : m_loader(loader) {}
+    explicit Reader(ILoader &loader) : m_loader(loader) {}
 
-    unsigned char byte()
-    {
+    unsigned char byte() {
         unsigned char b = 0;
         m_loader.read(&b, 1);
         return b;
     }
 
-    std::uint64_t number()
-    {
+    std::uint64_t number() {
         std::array<unsigned char, 8> bytes{};
         m_loader.read(bytes.data(), bytes.size());
         std::uint64_t value = 0;
@@ -95,16 +91,14 @@ public:
     }
 
     // A count or length beyond the bytes left can only come from a damaged stream.
-    std::uint64_t boundedNumber()
-    {
+    std::uint64_t boundedNumber() {
         const std::uint64_t n = number();
         if (n > m_loader.remaining())
             fail("Setting.Load:個数か長さがデータの残りより大きい。");
         return n;
     }
 
-    std::string string(unsigned char code)
-    {
+    std::string string(unsigned char code) {
         std::string bytes(static_cast<std::size_t>(boundedNumber()), '\0');
         m_loader.read(bytes.data(), bytes.size());
         switch (code) {
@@ -120,29 +114,26 @@ public:
     bool exhausted() const { return m_loader.remaining() == 0; }
 
 private:
-    ILoader& m_loader;
+    ILoader &m_loader;
 };
 
-void writeNumber(ISaver& saver, std::uint64_t value)
-{
+void writeNumber(ISaver &saver, std::uint64_t value) {
     std::array<unsigned char, 8> bytes{};
-    for (auto& b : bytes) {
+    for (auto &b : bytes) {
         b = static_cast<unsigned char>(value);
         value >>= 8;
     }
     saver.write(bytes.data(), bytes.size());
 }
 
-void writeString(ISaver& saver, const std::string& text)
-{
+void writeString(ISaver &saver, const std::string &text) {
     writeNumber(saver, text.size());
     saver.write(text.data(), text.size());
 }
 
 } // namespace
 
-std::size_t TSetting::Map::position(const std::string& key) const
-{
+std::size_t TSetting::Map::position(const std::string &key) const {
     if (m_index.empty()) {
         for (std::size_t i = 0; i < m_entries.size(); ++i)
             if (m_entries[i].first == key)
@@ -153,14 +144,12 @@ std::size_t TSetting::Map::position(const std::string& key) const
     return it == m_index.end() ? m_entries.size() : it->second;
 }
 
-TSetting::NodePtr TSetting::Map::find(const std::string& key) const
-{
+TSetting::NodePtr TSetting::Map::find(const std::string &key) const {
     const std::size_t i = position(key);
     return i == m_entries.size() ? nullptr : m_entries[i].second;
 }
 
-void TSetting::Map::put(std::string key, NodePtr child)
-{
+void TSetting::Map::put(std::string key, NodePtr child) {
     const std::size_t i = position(key);
     if (i != m_entries.size()) {
         m_entries[i].second = std::move(child);
@@ -172,30 +161,30 @@ void TSetting::Map::put(std::string key, NodePtr child)
             m_index.emplace(m_entries[j].first, j);
 }
 
-std::vector<TSetting::NodePtr> TSetting::Map::takeChildren()
-{
+std::vector<TSetting::NodePtr> TSetting::Map::takeChildren() {
     std::vector<NodePtr> children;
     children.reserve(m_entries.size());
-    for (auto& entry : m_entries)
+    for (auto &entry : m_entries)
         children.push_back(std::move(entry.second));
     m_entries.clear();
     m_index.clear();
     return children;
 }
 
-TSetting::Node::~Node() { clear(); }
+TSetting::Node::~Node() {
+    clear();
+}
 
-void TSetting::Node::clear()
-{
+void TSetting::Node::clear() {
     // Dropping a branch would destroy its subtree recursively; a file nested a million levels
     // deep would overflow the stack. Collect the nodes nobody else holds and empty them one by one.
-    if (auto* map = std::get_if<Map>(&m_content)) {
+    if (auto *map = std::get_if<Map>(&m_content)) {
         std::vector<NodePtr> pending = map->takeChildren();
         while (!pending.empty()) {
             NodePtr node = std::move(pending.back());
             pending.pop_back();
             if (node.use_count() == 1)
-                if (auto* childMap = std::get_if<Map>(&node->m_content)) {
+                if (auto *childMap = std::get_if<Map>(&node->m_content)) {
                     auto grandchildren = childMap->takeChildren();
                     pending.insert(pending.end(), std::make_move_iterator(grandchildren.begin()),
                                    std::make_move_iterator(grandchildren.end()));
@@ -205,47 +194,43 @@ void TSetting::Node::clear()
     m_content = std::monostate{};
 }
 
-TSetting::Node& TSetting::Node::setBranch(Map map)
-{
+TSetting::Node &TSetting::Node::setBranch(Map map) {
     if (!std::holds_alternative<std::monostate>(m_content))
         fail("Setting.Node.setBranch:すでにデータがセットされている。");
     m_content = std::move(map);
     return *this;
 }
 
-TSetting::Map& TSetting::Node::toBranch()
-{
+TSetting::Map &TSetting::Node::toBranch() {
     if (!isBranch())
         fail("Setting.Node.toBranch:枝ではない。");
     return std::get<Map>(m_content);
 }
 
-const TSetting::Map& TSetting::Node::toBranch() const { return const_cast<Node*>(this)->toBranch(); }
+const TSetting::Map &TSetting::Node::toBranch() const {
+    return const_cast<Node *>(this)->toBranch();
+}
 
-void TSetting::Node::setLeaf(std::string_view value)
-{
+void TSetting::Node::setLeaf(std::string_view value) {
     if (!std::holds_alternative<std::monostate>(m_content))
         fail("Setting.Node.setLeaf:すでにデータがセットされている。");
     if (!value.empty())
         m_content = std::string(value);
 }
 
-const std::string& TSetting::Node::toLeaf() const
-{
+const std::string &TSetting::Node::toLeaf() const {
     if (!isLeaf())
         fail("Setting.Node.toLeaf:葉ではない。");
     return std::get<std::string>(m_content);
 }
 
-TSetting::NodePtr TSetting::Node::getChildNode(const std::string& key) const
-{
+TSetting::NodePtr TSetting::Node::getChildNode(const std::string &key) const {
     if (!isBranch())
         fail("Setting.Node.getChildNode:枝ではない。");
     return std::get<Map>(m_content).find(key);
 }
 
-TSetting::NodePtr TSetting::Node::opIndex(std::string_view key)
-{
+TSetting::NodePtr TSetting::Node::opIndex(std::string_view key) {
     if (isLeaf())
         fail("Setting.Node.opIndex:自身が枝ではない");
     std::string k(key);
@@ -257,8 +242,7 @@ TSetting::NodePtr TSetting::Node::opIndex(std::string_view key)
     return child;
 }
 
-TSetting::Node& TSetting::Node::opIndexAssign(std::string_view value, std::string_view key)
-{
+TSetting::Node &TSetting::Node::opIndexAssign(std::string_view value, std::string_view key) {
     if (isLeaf())
         fail("Setting.Node.opIndexAssign:自身が枝ではない");
     auto child = std::make_shared<Node>(m_owner);
@@ -267,15 +251,13 @@ TSetting::Node& TSetting::Node::opIndexAssign(std::string_view value, std::strin
     return *this;
 }
 
-void TSetting::Node::addChild(std::string key, NodePtr child)
-{
+void TSetting::Node::addChild(std::string key, NodePtr child) {
     if (!isBranch())
         m_content = Map{};
     std::get<Map>(m_content).put(std::move(key), std::move(child));
 }
 
-std::string TSetting::Node::toString() const
-{
+std::string TSetting::Node::toString() const {
     if (isLeaf())
         return toLeaf();
     if (!isBranch())
@@ -284,11 +266,11 @@ std::string TSetting::Node::toString() const
     struct Frame {
         Map::const_iterator next, end;
     };
-    const auto frameOf = [](const Map& map) { return Frame{map.begin(), map.end()}; };
+    const auto frameOf = [](const Map &map) { return Frame{map.begin(), map.end()}; };
     std::string out = "[";
     std::vector<Frame> open{frameOf(toBranch())};
     while (!open.empty()) {
-        Frame& top = open.back();
+        Frame &top = open.back();
         if (top.next == top.end) {
             out += ']';
             open.pop_back();
@@ -297,7 +279,7 @@ std::string TSetting::Node::toString() const
         // Only a branch just opened ends in "[": every child's text ends in a quote or "]".
         if (out.back() != '[')
             out += ',';
-        const auto& [key, child] = *top.next++;
+        const auto &[key, child] = *top.next++;
         out += key;
         out += ':';
         if (child->isBranch()) {
@@ -310,10 +292,9 @@ std::string TSetting::Node::toString() const
     return out;
 }
 
-bool TSetting::exists(const std::vector<std::string>& path) const
-{
-    const Node* node = m_root.get();
-    for (const auto& key : path) {
+bool TSetting::exists(const std::vector<std::string> &path) const {
+    const Node *node = m_root.get();
+    for (const auto &key : path) {
         if (!node->isBranch())
             return false;
         NodePtr child = node->toBranch().find(key);
@@ -324,40 +305,38 @@ bool TSetting::exists(const std::vector<std::string>& path) const
     return true;
 }
 
-void TSerializingSetting::Save(ISaver& saver)
-{
+void TSerializingSetting::Save(ISaver &saver) {
     saver.write(signature.data(), signature.size());
     const unsigned char code = utf8;
     saver.write(&code, 1);
 
     // Writes a node's head; a branch's children follow from the stack below.
     std::vector<std::pair<Map::const_iterator, Map::const_iterator>> open;
-    const auto writeHead = [&](const Node& node) {
+    const auto writeHead = [&](const Node &node) {
         const unsigned char kind = node.isBranch() ? branchKind : node.isLeaf() ? leafKind : emptyKind;
         saver.write(&kind, 1);
         if (kind == leafKind) {
             writeString(saver, node.toLeaf());
         } else if (kind == branchKind) {
-            const Map& map = node.toBranch();
+            const Map &map = node.toBranch();
             writeNumber(saver, map.size());
             open.emplace_back(map.begin(), map.end());
         }
     };
     writeHead(*root());
     while (!open.empty()) {
-        auto& [next, end] = open.back();
+        auto &[next, end] = open.back();
         if (next == end) {
             open.pop_back();
             continue;
         }
-        const auto& [key, child] = *next++;
+        const auto &[key, child] = *next++;
         writeString(saver, key);
         writeHead(*child);
     }
 }
 
-void TSerializingSetting::Load(ILoader& loader)
-{
+void TSerializingSetting::Load(ILoader &loader) {
     Reader in(loader);
     std::array<unsigned char, 8> head{};
     loader.read(head.data(), head.size());
@@ -376,7 +355,7 @@ void TSerializingSetting::Load(ILoader& loader)
     };
     std::vector<Open> open;
     // Reads a node's kind and content; returns the number of children still to read.
-    const auto readHead = [&](Node& node) -> std::uint64_t {
+    const auto readHead = [&](Node &node) -> std::uint64_t {
         switch (in.byte()) {
         case emptyKind:
             return 0;

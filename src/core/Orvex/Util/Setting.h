@@ -34,7 +34,7 @@ public:
         using const_iterator = std::vector<Entry>::const_iterator;
 
         // The child under the key, or null.
-        NodePtr find(const std::string& key) const;
+        NodePtr find(const std::string &key) const;
         // Adds the child under the key, replacing a child already there.
         void put(std::string key, NodePtr child);
         std::size_t size() const { return m_entries.size(); }
@@ -45,7 +45,7 @@ public:
         friend class Node;
         std::vector<NodePtr> takeChildren();
         // The entry's position, or size() when the key is absent.
-        std::size_t position(const std::string& key) const;
+        std::size_t position(const std::string &key) const;
 
         // Most branches hold a few keys: they are searched in order, and only larger ones
         // get an index (key -> position in m_entries).
@@ -56,9 +56,9 @@ public:
 
     class Node {
     public:
-        explicit Node(TSetting* owner) : m_owner(owner) {}
-        Node(const Node&) = delete;
-        Node& operator=(const Node&) = delete;
+        explicit Node(TSetting *owner) : m_owner(owner) {}
+        Node(const Node &) = delete;
+        Node &operator=(const Node &) = delete;
         // Takes a deep tree apart without recursion.
         ~Node();
 
@@ -66,26 +66,26 @@ public:
         // Holds a string, which is never empty.
         bool isLeaf() const { return std::holds_alternative<std::string>(m_content); }
 
-        Node& setBranch(Map map);
-        Map& toBranch();
-        const Map& toBranch() const;
+        Node &setBranch(Map map);
+        Map &toBranch();
+        const Map &toBranch() const;
         // An empty value leaves the node empty.
         void setLeaf(std::string_view value);
-        const std::string& toLeaf() const;
+        const std::string &toLeaf() const;
         // The child under the key, or null when the branch has none.
-        NodePtr getChildNode(const std::string& key) const;
+        NodePtr getChildNode(const std::string &key) const;
         // node[key]: the child under the key, created empty (and the node made a branch)
         // when missing.
         NodePtr opIndex(std::string_view key);
         // node[key] = value: a new child holding the value replaces whatever was under the key.
-        Node& opIndexAssign(std::string_view value, std::string_view key);
+        Node &opIndexAssign(std::string_view value, std::string_view key);
         // toLeaf() == text; throws as toLeaf does when the node is no leaf.
         bool operator==(std::string_view text) const { return toLeaf() == text; }
         void clear();
         // A leaf gives its value, an empty node "", a branch [key:"leaf",key:[...],key:""].
         std::string toString() const;
 
-        TSetting* owner() const { return m_owner; }
+        TSetting *owner() const { return m_owner; }
 
     private:
         friend class TSerializingSetting;
@@ -93,20 +93,20 @@ public:
         void addChild(std::string key, NodePtr child);
 
         std::variant<std::monostate, Map, std::string> m_content;
-        TSetting* m_owner;
+        TSetting *m_owner;
     };
 
     TSetting() : m_root(std::make_shared<Node>(this)) {}
-    TSetting(const TSetting&) = delete;
-    TSetting& operator=(const TSetting&) = delete;
+    TSetting(const TSetting &) = delete;
+    TSetting &operator=(const TSetting &) = delete;
     virtual ~TSetting() = default;
 
-    const NodePtr& root() const { return m_root; }
+    const NodePtr &root() const { return m_root; }
     // root[key] = value
     void opIndexAssign(std::string_view value, std::string_view key) { m_root->opIndexAssign(value, key); }
     // Whether each key of the path leads to a child of a branch; never creates nodes.
     // True for the empty path.
-    bool exists(const std::vector<std::string>& path) const;
+    bool exists(const std::vector<std::string> &path) const;
     std::string toString() const { return m_root->toString(); }
 
 protected:
@@ -123,11 +123,11 @@ private:
 // an 8-byte byte length and the bytes. Numbers are little-endian.
 class TSerializingSetting : public TSetting, public ISerializer {
 public:
-    void Save(ISaver& saver) override;
+    void Save(ISaver &saver) override;
     // Replaces the tree with what the stream holds. A wrong signature or text code leaves the
     // tree as it was; damage further on leaves what was read completely before it. Fixed-size
     // fields cut off at the end of the stream read as zero.
-    void Load(ILoader& loader) override;
+    void Load(ILoader &loader) override;
 };
 
 } // namespace Orvex
