@@ -294,6 +294,7 @@ TEST_F(SettingRecordTest, FailedSaveKeepsTheOldFile) {
         {"read-only file", [](SettingRecordTest& t) { fs::permissions(t.file, fs::perms(0444)); }},
         {"missing directory", [](SettingRecordTest& t) { t.record.m_path = (t.dir / "no" / "setting.dat").string(); }},
         {"path is a directory", [](SettingRecordTest& t) { t.record.m_path = t.dir.string(); }},
+        {"path is a named pipe", [](SettingRecordTest& t) { t.record.m_path = (t.dir / "pipe").string(); ::mkfifo(t.record.m_path.c_str(), 0600); }},
         {"file size limit reached part-way",
          [](SettingRecordTest& t) {
              t.record.m_author.assign(100000, 'a');
@@ -319,10 +320,17 @@ TEST_F(SettingRecordTest, FailedSaveKeepsTheOldFile) {
         setrlimit(RLIMIT_FSIZE, &unlimited);
         std::signal(SIGXFSZ, SIG_DFL);
         EXPECT_EQ(readBytes(file), old) << row.name;
+        fs::remove(dir / "pipe");
         EXPECT_EQ(strayFiles(), std::vector<std::string>{}) << row.name;
         fs::permissions(file, fs::perms(0644));
         record.m_path = file.string();
     }
+}
+
+TEST_F(SettingRecordTest, NamedPipeLoadsWithoutWaiting) {
+    ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
+    record.Load();
+    EXPECT_EQ(fields(record), defaults);
 }
 
 TEST_F(SettingRecordTest, KilledWhileSavingKeepsTheOldFile) {

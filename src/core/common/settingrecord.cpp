@@ -75,7 +75,8 @@ private:
 // The whole content of a regular file. A directory, a pipe or a device is refused, so that
 // pointing the settings at /dev/zero cannot read without end.
 std::string readFile(const std::string &path) {
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // Without O_NONBLOCK, opening a named pipe would wait for a writer.
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     struct stat st {};
     if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
         throw Orvex::Exception("setting file unreadable");
@@ -145,6 +146,11 @@ bool replaceFile(std::string path, const std::string &bytes) {
     FileDescriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
     if (fd.get() < 0)
         return false;
+    if (exists) {
+        // Keep the old file's owner (root saving a user's settings); where that is not
+        // allowed, the file belongs to whoever saves it.
+        [[maybe_unused]] const int owned = ::fchown(fd.get(), st.st_uid, st.st_gid);
+    }
     const bool written = ::fchmod(fd.get(), mode) == 0 && writeAll(fd.get(), bytes) && ::fsync(fd.get()) == 0;
     if (!fd.close() || !written || ::rename(temporary.c_str(), path.c_str()) != 0) {
         ::unlink(temporary.c_str());
