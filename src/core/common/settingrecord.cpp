@@ -123,6 +123,12 @@ void syncDirectoryOf(const std::string &path) {
         ::fsync(fd.get());
 }
 
+mode_t currentUmask() {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mask;
+}
+
 // Puts the bytes in place of the file so that, whatever fails, the file holds either its old
 // content or the new one: write a temporary file beside it, flush it, rename it over.
 bool replaceFile(std::string path, const std::string &bytes) {
@@ -135,12 +141,7 @@ bool replaceFile(std::string path, const std::string &bytes) {
     const bool exists = ::stat(path.c_str(), &st) == 0;
     if (exists && readOnly(path, st))
         return false;
-    mode_t mode = exists ? st.st_mode & 07777 : 0;
-    if (!exists) {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
-    }
+    const mode_t mode = exists ? st.st_mode & 07777 : 0666 & ~currentUmask();
 
     std::string temporary = path + ".tmp-XXXXXX";
     FileDescriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
