@@ -39,10 +39,9 @@ bool SystemSounds::play(const char* eventId)
             return false;
         }
     }
-    const int result = ca_context_play(m_context, 0, CA_PROP_EVENT_ID, eventId, nullptr);
-    // A sound missing from the theme is no reason to give up; a missing device is (each try
-    // would only report the same failure again on the terminal).
-    if (result != CA_SUCCESS && result != CA_ERROR_NOTFOUND)
+    // Without a sound device every play fails (as "not found") and the sound library reports
+    // it again on the terminal each time, so one failure ends the use of it for this run.
+    if (ca_context_play(m_context, 0, CA_PROP_EVENT_ID, eventId, nullptr) != CA_SUCCESS)
         m_unavailable = true;
-    return result == CA_SUCCESS;
+    return !m_unavailable;
 }
