@@ -29,38 +29,36 @@ using SS = SettingData::SpacingStyle;
 // with an empty settings tree and a newly built main window holding the page.
 class SettingPage : public AppTest {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         AppTest::SetUp();
         ASSERT_TRUE(dir.isValid());
         previous = QDir::currentPath();
         QDir::setCurrent(dir.path());
         g_settingRecord.m_setting.root()->clear();
         window = std::make_unique<MainWindow>();
-        page = window->findChild<Setting*>();
+        page = window->findChild<Setting *>();
         ASSERT_NE(page, nullptr);
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         window.reset();
         QDir::setCurrent(previous);
         AppTest::TearDown();
     }
 
-    QLineEdit* box(const char* name) const { return control<QLineEdit>(page, name); }
-    QAbstractButton* button(const char* name) const { return control<QAbstractButton>(page, name); }
-    void type(const char* name, const QString& text) const { box(name)->setText(text); }
-    std::string text(const char* name) const { return box(name)->text().toStdString(); }
+    QLineEdit *box(const char *name) const { return control<QLineEdit>(page, name); }
+    QAbstractButton *button(const char *name) const { return control<QAbstractButton>(page, name); }
+    void type(const char *name, const QString &text) const { box(name)->setText(text); }
+    std::string text(const char *name) const { return box(name)->text().toStdString(); }
 
     QTemporaryDir dir;
     QString previous;
     std::unique_ptr<MainWindow> window;
-    Setting* page = nullptr;
+    Setting *page = nullptr;
 };
 
 struct NumberRow {
-    const char* name;
-    const char* field;
+    const char *name;
+    const char *field;
     QString typed;
     std::uint32_t value;
     std::string shown;
@@ -68,9 +66,8 @@ struct NumberRow {
 
 class SettingNumbers : public SettingPage {
 protected:
-    void check(std::initializer_list<NumberRow> rows)
-    {
-        for (const NumberRow& row : rows) {
+    void check(std::initializer_list<NumberRow> rows) {
+        for (const NumberRow &row : rows) {
             SCOPED_TRACE(row.name);
             type(row.field, row.typed);
             page->applySettings();
@@ -81,8 +78,7 @@ protected:
     }
 };
 
-TEST_F(SettingNumbers, EmptyAndSmallValuesAreReplacedInTheBox)
-{
+TEST_F(SettingNumbers, EmptyAndSmallValuesAreReplacedInTheBox) {
     check({
         {"spacing empty", "setting.spacingSize", "", 4, "4"},
         {"spacing zero", "setting.spacingSize", "0", 1, "1"},
@@ -105,8 +101,7 @@ TEST_F(SettingNumbers, EmptyAndSmallValuesAreReplacedInTheBox)
 }
 
 // Mend: neither number had an upper bound, and texts beyond 32 bits wrapped around.
-TEST_F(SettingNumbers, MendLargeValuesAreBoundedInTheBox)
-{
+TEST_F(SettingNumbers, MendLargeValuesAreBoundedInTheBox) {
     check({
         {"spacing maximum", "setting.spacingSize", "64", 64, "64"},
         {"spacing above maximum", "setting.spacingSize", "65", 64, "64"},
@@ -120,52 +115,55 @@ TEST_F(SettingNumbers, MendLargeValuesAreBoundedInTheBox)
     });
 }
 
-TEST_F(SettingPage, ChoicesGoFromRecordToControlsAndBack)
-{
+TEST_F(SettingPage, ChoicesGoFromRecordToControlsAndBack) {
     struct Row {
-        const char* name;
-        const char* control;
-        const char* label;
-        void (*show)(Setting*);
+        const char *name;
+        const char *control;
+        const char *label;
+        void (*show)(Setting *);
         bool (*applied)();
     };
     const Row rows[] = {
-        {"comment C", "setting.commentStyle.c", "/** doc */スタイル", [](Setting* p) { p->showCommentStyle(CS::C); },
+        {"comment C", "setting.commentStyle.c", "/** doc */スタイル",
+         [](Setting *p) { p->showCommentStyle(CS::C); },
          [] { return g_settingRecord.m_commentStyle == CS::C; }},
         {"comment Java", "setting.commentStyle.java", "/// doc スタイル",
-         [](Setting* p) { p->showCommentStyle(CS::Java); }, [] { return g_settingRecord.m_commentStyle == CS::Java; }},
-        {"comment D", "setting.commentStyle.d", "/++ doc +/スタイル", [](Setting* p) { p->showCommentStyle(CS::D); },
+         [](Setting *p) { p->showCommentStyle(CS::Java); },
+         [] { return g_settingRecord.m_commentStyle == CS::Java; }},
+        {"comment D", "setting.commentStyle.d", "/++ doc +/スタイル",
+         [](Setting *p) { p->showCommentStyle(CS::D); },
          [] { return g_settingRecord.m_commentStyle == CS::D; }},
         {"comment out of range", "setting.commentStyle.d", "/++ doc +/スタイル",
-         [](Setting* p) { p->showCommentStyle(static_cast<CS>(7)); },
+         [](Setting *p) { p->showCommentStyle(static_cast<CS>(7)); },
          [] { return g_settingRecord.m_commentStyle == CS::D; }},
         {"document backslash", "setting.documentStyle.doxygenBS", "\\command スタイル",
-         [](Setting* p) { p->showDocumentStyle(DS::DoxygenBS); },
+         [](Setting *p) { p->showDocumentStyle(DS::DoxygenBS); },
          [] { return g_settingRecord.m_documentStyle == DS::DoxygenBS; }},
         {"document at-sign", "setting.documentStyle.doxygenAT", "@command スタイル",
-         [](Setting* p) { p->showDocumentStyle(DS::DoxygenAT); },
+         [](Setting *p) { p->showDocumentStyle(DS::DoxygenAT); },
          [] { return g_settingRecord.m_documentStyle == DS::DoxygenAT; }},
         {"document DDoc", "setting.documentStyle.ddoc", "DDocCommand : スタイル",
-         [](Setting* p) { p->showDocumentStyle(static_cast<DS>(-1)); },
+         [](Setting *p) { p->showDocumentStyle(static_cast<DS>(-1)); },
          [] { return g_settingRecord.m_documentStyle == DS::DDoc; }},
-        {"spacing tab", "setting.spacingStyle.tab", "タブ", [](Setting* p) { p->showSpacingStyle(SS::Tab); },
+        {"spacing tab", "setting.spacingStyle.tab", "タブ", [](Setting *p) { p->showSpacingStyle(SS::Tab); },
          [] { return g_settingRecord.m_spacingStyle == SS::Tab; }},
-        {"spacing space", "setting.spacingStyle.space", "スペース", [](Setting* p) { p->showSpacingStyle(SS::Space); },
+        {"spacing space", "setting.spacingStyle.space", "スペース",
+         [](Setting *p) { p->showSpacingStyle(SS::Space); },
          [] { return g_settingRecord.m_spacingStyle == SS::Space; }},
         {"spacing mixed", "setting.spacingStyle.tabSpace", "行頭はタブ、それ以外はスペースに変換",
-         [](Setting* p) { p->showSpacingStyle(SS::TabSpace); },
+         [](Setting *p) { p->showSpacingStyle(SS::TabSpace); },
          [] { return g_settingRecord.m_spacingStyle == SS::TabSpace; }},
         {"head boxed", "setting.boxingHeadStyle", "先頭部分をボックス化する",
-         [](Setting* p) { p->showBoxingHeadStyle(true); }, [] { return g_settingRecord.m_boxingHeadStyle; }},
+         [](Setting *p) { p->showBoxingHeadStyle(true); }, [] { return g_settingRecord.m_boxingHeadStyle; }},
         {"foot boxed", "setting.boxingFootStyle", "終端部分をボックス化する",
-         [](Setting* p) { p->showBoxingFootStyle(true); }, [] { return g_settingRecord.m_boxingFootStyle; }},
+         [](Setting *p) { p->showBoxingFootStyle(true); }, [] { return g_settingRecord.m_boxingFootStyle; }},
     };
-    for (const Row& row : rows) {
+    for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
         page->showBoxingHeadStyle(false);
         page->showBoxingFootStyle(false);
         row.show(page);
-        QAbstractButton* shown = button(row.control);
+        QAbstractButton *shown = button(row.control);
         ASSERT_NE(shown, nullptr);
         EXPECT_EQ(shown->text().toStdString(), row.label);
         EXPECT_TRUE(shown->isChecked());
@@ -180,8 +178,7 @@ TEST_F(SettingPage, ChoicesGoFromRecordToControlsAndBack)
     EXPECT_TRUE(button("setting.commentStyle.java")->isChecked());
 }
 
-TEST_F(SettingPage, TextsAreTakenAsTyped)
-{
+TEST_F(SettingPage, TextsAreTakenAsTyped) {
     type("setting.dateFormat", "");
     type("setting.copyright", "(C) 2007 ﾘﾏｰｸ");
     type("setting.author", " 山田 太郎 ");
@@ -191,8 +188,7 @@ TEST_F(SettingPage, TextsAreTakenAsTyped)
     EXPECT_EQ(g_settingRecord.m_author, " 山田 太郎 ");
 }
 
-TEST_F(SettingPage, ReloadRestoresTheFileNotValuesAppliedButNeverSaved)
-{
+TEST_F(SettingPage, ReloadRestoresTheFileNotValuesAppliedButNeverSaved) {
     type("setting.author", "saved");
     type("setting.spacingSize", "8");
     button("setting.spacingStyle.space")->click();
@@ -214,16 +210,14 @@ TEST_F(SettingPage, ReloadRestoresTheFileNotValuesAppliedButNeverSaved)
     EXPECT_EQ(g_settingRecord.m_spacingStyle, SS::Space);
 }
 
-TEST_F(SettingPage, LeavingThePageAppliesWithoutSaving)
-{
+TEST_F(SettingPage, LeavingThePageAppliesWithoutSaving) {
     type("setting.boxingSize", "40");
     page->pageDeselected();
     EXPECT_EQ(g_settingRecord.m_boxingSize, 40u);
     EXPECT_FALSE(QFile::exists("setting.dat"));
 }
 
-TEST_F(SettingPage, ClosingSavesTheFileValuesAndTheWindowPosition)
-{
+TEST_F(SettingPage, ClosingSavesTheFileValuesAndTheWindowPosition) {
     type("setting.author", "saved");
     page->applyAndSave();
     type("setting.author", "applied only");
@@ -240,13 +234,12 @@ TEST_F(SettingPage, ClosingSavesTheFileValuesAndTheWindowPosition)
 }
 
 // Mend: the page opens the window at the stored position only while it can be reached.
-TEST_F(SettingPage, MendStoredPositionOffEveryScreenOpensOnThePrimary)
-{
+TEST_F(SettingPage, MendStoredPositionOffEveryScreenOpensOnThePrimary) {
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     struct Row {
-        const char* name;
-        const char* x;
-        const char* y;
+        const char *name;
+        const char *x;
+        const char *y;
         QPoint expected;
     };
     const Row rows[] = {
@@ -255,7 +248,7 @@ TEST_F(SettingPage, MendStoredPositionOffEveryScreenOpensOnThePrimary)
         {"beyond the right edge", "100000", "0", screen.topLeft()},
         {"above the top edge", "0", "-100000", screen.topLeft()},
     };
-    for (const Row& row : rows) {
+    for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
         window.reset();
         g_settingRecord.m_setting.opIndexAssign(row.x, "WindowX");
@@ -267,26 +260,25 @@ TEST_F(SettingPage, MendStoredPositionOffEveryScreenOpensOnThePrimary)
     }
 }
 
-TEST_F(SettingPage, SelectingThePageSetsTheClientSize)
-{
+TEST_F(SettingPage, SelectingThePageSetsTheClientSize) {
     window->setClientSize(320, 480);
     page->pageSelected();
     EXPECT_EQ(window->size(), QSize(640, 480));
 }
 
-TEST_F(SettingPage, FailedSaveReachesTheCaller)
-{
+TEST_F(SettingPage, FailedSaveReachesTheCaller) {
     QFile file("setting.dat");
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write("old");
     file.close();
-    ASSERT_TRUE(file.setPermissions(QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther));
+    ASSERT_TRUE(
+        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther));
 
     type("setting.author", "new");
     try {
         page->applyAndSave();
         ADD_FAILURE() << "no error";
-    } catch (const Orvex::Exception& e) {
+    } catch (const Orvex::Exception &e) {
         EXPECT_STREQ(e.what(), "ファイルの保存に失敗しました。");
     }
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
@@ -294,20 +286,19 @@ TEST_F(SettingPage, FailedSaveReachesTheCaller)
     EXPECT_EQ(g_settingRecord.m_author, "new"); // applied all the same
 }
 
-TEST(SettingVersion, StampIsReadAsLocalTime)
-{
+TEST(SettingVersion, StampIsReadAsLocalTime) {
     struct Row {
-        const char* zone;
-        const char* text;
+        const char *zone;
+        const char *text;
     };
     const Row rows[] = {
         {"Asia/Tokyo", "バージョン : 1181470887_alpha"},
         {"UTC", "バージョン : 1181503287_alpha"},
         {"Europe/Berlin", "バージョン : 1181496087_alpha"}, // summer time on that day
     };
-    const char* old = std::getenv("TZ");
+    const char *old = std::getenv("TZ");
     const std::string saved = old ? old : "";
-    for (const Row& row : rows) {
+    for (const Row &row : rows) {
         SCOPED_TRACE(row.zone);
         setenv("TZ", row.zone, 1);
         tzset();
@@ -318,13 +309,12 @@ TEST(SettingVersion, StampIsReadAsLocalTime)
 }
 
 // Mend: a window stored on a monitor that is gone used to open out of reach.
-TEST(SettingPosition, MendWindowStaysReachable)
-{
+TEST(SettingPosition, MendWindowStaysReachable) {
     const QRect primary(0, 0, 1920, 1080);
     const QRect leftMonitor(-1280, 0, 1280, 1024);
     const QSize frame(650, 510);
     struct Row {
-        const char* name;
+        const char *name;
         QPoint stored;
         QList<QRect> screens;
         QRect primary;
@@ -342,7 +332,7 @@ TEST(SettingPosition, MendWindowStaysReachable)
         {"primary not at the origin", {-3000, -3000}, {leftMonitor, primary}, leftMonitor, {-1280, 0}},
         {"no screens known", {-3000, 5}, {}, QRect(), {-3000, 5}},
     };
-    for (const Row& row : rows) {
+    for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
         EXPECT_EQ(reachablePosition(row.stored, frame, row.screens, row.primary), row.expected);
     }

@@ -24,9 +24,7 @@ using Dock = DockLayout::Dock;
 namespace {
 
 // Docks a new child into `layout` and names it for accessibility tools and desktop tests.
-template <class W>
-W* dock(DockLayout* layout, W* widget, Dock side, int size, const char* name = nullptr)
-{
+template <class W> W *dock(DockLayout *layout, W *widget, Dock side, int size, const char *name = nullptr) {
     if (name)
         widget->setAccessibleName(QString::fromLatin1(name));
     layout->dock(widget, side, size);
@@ -34,23 +32,19 @@ W* dock(DockLayout* layout, W* widget, Dock side, int size, const char* name = n
 }
 
 // An empty container with its own docking layout.
-DockLayout* container(DockLayout* parent, Dock side, int size)
-{
+DockLayout *container(DockLayout *parent, Dock side, int size) {
     return new DockLayout(dock(parent, new QWidget, side, size));
 }
 
-DockLayout* groupBox(DockLayout* parent, const char* title, int height = DefaultSize::groupBoxHeight)
-{
+DockLayout *groupBox(DockLayout *parent, const char *title, int height = DefaultSize::groupBoxHeight) {
     return new DockLayout(dock(parent, new QGroupBox(QString::fromUtf8(title)), Dock::Top, height));
 }
 
-QRadioButton* radio(DockLayout* group, const char* text, const char* name)
-{
+QRadioButton *radio(DockLayout *group, const char *text, const char *name) {
     return dock(group, new QRadioButton(QString::fromUtf8(text)), Dock::Top, DefaultSize::buttonHeight, name);
 }
 
-void label(DockLayout* layout, const char* text, Dock side, int size)
-{
+void label(DockLayout *layout, const char *text, Dock side, int size) {
     dock(layout, new QLabel(QString::fromUtf8(text)), side, size);
 }
 
@@ -58,8 +52,7 @@ void label(DockLayout* layout, const char* text, Dock side, int size)
 // counts), then an optional 0b/0o/0x prefix, then digits up to the first non-digit.
 // " -0x1F" gives -31, "8x" gives 8, "abc" gives 0. Growth stops beyond 32 bits, so
 // "99999999999" gives a large value instead of overflowing.
-std::int64_t readNumber(const std::string& text)
-{
+std::int64_t readNumber(const std::string &text) {
     constexpr std::int64_t limit = std::int64_t{1} << 33;
     std::size_t i = 0;
     bool negative = false;
@@ -69,9 +62,18 @@ std::int64_t readNumber(const std::string& text)
     int base = 10;
     if (i + 1 < text.size() && text[i] == '0') {
         switch (text[i + 1]) {
-        case 'b': case 'B': base = 2; break;
-        case 'o': case 'O': base = 8; break;
-        case 'x': case 'X': base = 16; break;
+        case 'b':
+        case 'B':
+            base = 2;
+            break;
+        case 'o':
+        case 'O':
+            base = 8;
+            break;
+        case 'x':
+        case 'X':
+            base = 16;
+            break;
         }
         if (base != 10)
             i += 2;
@@ -93,8 +95,7 @@ std::int64_t readNumber(const std::string& text)
 // The value a number box gives: `empty` for an empty box, else the typed number bounded
 // to min..max. A replacement is written back into the box so that the user sees what was
 // taken; a number taken as typed keeps its text ("8x" stays "8x").
-std::uint32_t takeNumber(QLineEdit* box, std::uint32_t empty, std::uint32_t min, std::uint32_t max)
-{
+std::uint32_t takeNumber(QLineEdit *box, std::uint32_t empty, std::uint32_t min, std::uint32_t max) {
     const QString text = box->text();
     if (text.isEmpty()) {
         box->setText(QString::number(empty));
@@ -108,18 +109,18 @@ std::uint32_t takeNumber(QLineEdit* box, std::uint32_t empty, std::uint32_t min,
 }
 
 // Shows a value from its beginning: a long date format is read from the left.
-void showText(QLineEdit* box, const QString& text)
-{
+void showText(QLineEdit *box, const QString &text) {
     box->setText(text);
     box->setCursorPosition(0);
 }
 
-std::string toStd(const QLineEdit* box) { return box->text().toStdString(); }
+std::string toStd(const QLineEdit *box) {
+    return box->text().toStdString();
+}
 
 } // namespace
 
-Setting::Setting(QWidget* parent) : QWidget(parent)
-{
+Setting::Setting(QWidget *parent) : QWidget(parent) {
     setWindowTitle(QString::fromUtf8("設定"));
     buildLayout();
     reloadSettings();
@@ -128,102 +129,115 @@ Setting::Setting(QWidget* parent) : QWidget(parent)
     const int x = g_settingRecord.windowX();
     const int y = g_settingRecord.windowY();
     QList<QRect> screens;
-    for (const QScreen* screen : QGuiApplication::screens())
+    for (const QScreen *screen : QGuiApplication::screens())
         screens.append(screen->geometry());
-    const QScreen* primary = QGuiApplication::primaryScreen();
+    const QScreen *primary = QGuiApplication::primaryScreen();
     mainWindow->move(reachablePosition({x, y}, mainWindow->frameGeometry().size(), screens,
                                        primary ? primary->geometry() : QRect()));
 }
 
-void Setting::buildLayout()
-{
-    auto* page = new DockLayout(this);
+void Setting::buildLayout() {
+    auto *page = new DockLayout(this);
 
-    DockLayout* left = container(page, Dock::Left, 320);
-    DockLayout* comment = groupBox(left, "コメント形式");
+    DockLayout *left = container(page, Dock::Left, 320);
+    DockLayout *comment = groupBox(left, "コメント形式");
     m_commentC = radio(comment, "/** doc */スタイル", "setting.commentStyle.c");
     m_commentJava = radio(comment, "/// doc スタイル", "setting.commentStyle.java");
     m_commentD = radio(comment, "/++ doc +/スタイル", "setting.commentStyle.d");
 
-    DockLayout* document = groupBox(left, "ドキュメント形式");
+    DockLayout *document = groupBox(left, "ドキュメント形式");
     m_documentBS = radio(document, "\\command スタイル", "setting.documentStyle.doxygenBS");
     m_documentAT = radio(document, "@command スタイル", "setting.documentStyle.doxygenAT");
     m_documentDDoc = radio(document, "DDocCommand : スタイル", "setting.documentStyle.ddoc");
 
-    DockLayout* spacing = groupBox(left, "空白の形式", 120);
+    DockLayout *spacing = groupBox(left, "空白の形式", 120);
     m_spacingSpace = radio(spacing, "スペース", "setting.spacingStyle.space");
     m_spacingTab = radio(spacing, "タブ", "setting.spacingStyle.tab");
-    m_spacingTabSpace = radio(spacing, "行頭はタブ、それ以外はスペースに変換", "setting.spacingStyle.tabSpace");
+    m_spacingTabSpace =
+        radio(spacing, "行頭はタブ、それ以外はスペースに変換", "setting.spacingStyle.tabSpace");
     label(spacing, "タブスペース個数", Dock::Left, 100);
     m_spacingSize = dock(spacing, new QLineEdit, Dock::Left, 50, "setting.spacingSize");
 
-    DockLayout* boxing = groupBox(left, "コメントのボックス化");
+    DockLayout *boxing = groupBox(left, "コメントのボックス化");
     m_boxingHead = dock(boxing, new QCheckBox(QString::fromUtf8("先頭部分をボックス化する")), Dock::Top,
                         DefaultSize::buttonHeight, "setting.boxingHeadStyle");
     m_boxingFoot = dock(boxing, new QCheckBox(QString::fromUtf8("終端部分をボックス化する")), Dock::Top,
                         DefaultSize::buttonHeight, "setting.boxingFootStyle");
-    DockLayout* boxRow = container(boxing, Dock::Top, 20);
+    DockLayout *boxRow = container(boxing, Dock::Top, 20);
     label(boxRow, "ボックスのサイズ", Dock::Left, 100);
     m_boxingSize = dock(boxRow, new QLineEdit, Dock::Left, 50, "setting.boxingSize");
 
-    DockLayout* right = container(page, Dock::Fill, 0);
-    DockLayout* date = groupBox(right, "日付設定", 200);
-    for (const char* text : {"日付のフォーマットを入力", "使用できるフォーマットは以下のとおり",
+    DockLayout *right = container(page, Dock::Fill, 0);
+    DockLayout *date = groupBox(right, "日付設定", 200);
+    for (const char *text : {"日付のフォーマットを入力", "使用できるフォーマットは以下のとおり",
                              "%Y2% %Y4% %M% %M2% %Men% %M[...]%", "%D% %D2% %Wen% %Wjp% %W[...]%",
                              "%H% %H2% %MI% %MI2% %S% %S2%"})
         label(date, text, Dock::Top, DefaultSize::labelHeight);
     m_dateFormat = dock(date, new QLineEdit, Dock::Top, DefaultSize::textBoxHeight, "setting.dateFormat");
 
-    DockLayout* other = groupBox(right, "その他設定");
-    DockLayout* copyrightRow = container(other, Dock::Top, 20);
+    DockLayout *other = groupBox(right, "その他設定");
+    DockLayout *copyrightRow = container(other, Dock::Top, 20);
     label(copyrightRow, "著作権表示", Dock::Left, 100);
     m_copyright = dock(copyrightRow, new QLineEdit, Dock::Fill, 0, "setting.copyright");
-    DockLayout* authorRow = container(other, Dock::Top, 20);
+    DockLayout *authorRow = container(other, Dock::Top, 20);
     label(authorRow, "作者", Dock::Left, 100);
     m_author = dock(authorRow, new QLineEdit, Dock::Fill, 0, "setting.author");
     dock(other, new QLabel(versionText()), Dock::Top, DefaultSize::labelHeight, "setting.version");
 
     // Docked right in this order, so the row reads "適用", gap, "やり直し", gap.
-    DockLayout* buttons = container(container(right, Dock::Bottom, 30), Dock::Top, 20);
+    DockLayout *buttons = container(container(right, Dock::Bottom, 30), Dock::Top, 20);
     dock(buttons, new QWidget, Dock::Right, 10);
-    auto* reload = dock(buttons, new QPushButton(QString::fromUtf8("やり直し")), Dock::Right,
+    auto *reload = dock(buttons, new QPushButton(QString::fromUtf8("やり直し")), Dock::Right,
                         DefaultSize::buttonWidth, "setting.reload");
     dock(buttons, new QWidget, Dock::Right, 10);
-    auto* apply = dock(buttons, new QPushButton(QString::fromUtf8("適用")), Dock::Right,
+    auto *apply = dock(buttons, new QPushButton(QString::fromUtf8("適用")), Dock::Right,
                        DefaultSize::buttonWidth, "setting.apply");
     connect(reload, &QPushButton::clicked, this, &Setting::reloadSettings);
     connect(apply, &QPushButton::clicked, this, &Setting::applyAndSave);
 }
 
-void Setting::showCommentStyle(SettingData::CommentStyle value)
-{
+void Setting::showCommentStyle(SettingData::CommentStyle value) {
     using enum SettingData::CommentStyle;
     (value == C ? m_commentC : value == Java ? m_commentJava : m_commentD)->setChecked(true);
 }
 
-void Setting::showDocumentStyle(SettingData::DocumentStyle value)
-{
+void Setting::showDocumentStyle(SettingData::DocumentStyle value) {
     using enum SettingData::DocumentStyle;
-    (value == DoxygenBS ? m_documentBS : value == DoxygenAT ? m_documentAT : m_documentDDoc)->setChecked(true);
+    (value == DoxygenBS   ? m_documentBS
+     : value == DoxygenAT ? m_documentAT
+                          : m_documentDDoc)
+        ->setChecked(true);
 }
 
-void Setting::showSpacingStyle(SettingData::SpacingStyle value)
-{
+void Setting::showSpacingStyle(SettingData::SpacingStyle value) {
     using enum SettingData::SpacingStyle;
     (value == Tab ? m_spacingTab : value == Space ? m_spacingSpace : m_spacingTabSpace)->setChecked(true);
 }
 
-void Setting::showSpacingSize(std::uint32_t value) { showText(m_spacingSize, QString::number(value)); }
-void Setting::showBoxingHeadStyle(bool flag) { m_boxingHead->setChecked(flag); }
-void Setting::showBoxingFootStyle(bool flag) { m_boxingFoot->setChecked(flag); }
-void Setting::showBoxingSize(std::uint32_t value) { showText(m_boxingSize, QString::number(value)); }
-void Setting::showDateFormat(const std::string& text) { showText(m_dateFormat, QString::fromStdString(text)); }
-void Setting::showCopyright(const std::string& text) { showText(m_copyright, QString::fromStdString(text)); }
-void Setting::showAuthor(const std::string& text) { showText(m_author, QString::fromStdString(text)); }
+void Setting::showSpacingSize(std::uint32_t value) {
+    showText(m_spacingSize, QString::number(value));
+}
+void Setting::showBoxingHeadStyle(bool flag) {
+    m_boxingHead->setChecked(flag);
+}
+void Setting::showBoxingFootStyle(bool flag) {
+    m_boxingFoot->setChecked(flag);
+}
+void Setting::showBoxingSize(std::uint32_t value) {
+    showText(m_boxingSize, QString::number(value));
+}
+void Setting::showDateFormat(const std::string &text) {
+    showText(m_dateFormat, QString::fromStdString(text));
+}
+void Setting::showCopyright(const std::string &text) {
+    showText(m_copyright, QString::fromStdString(text));
+}
+void Setting::showAuthor(const std::string &text) {
+    showText(m_author, QString::fromStdString(text));
+}
 
-void Setting::reloadSettings()
-{
-    CSettingData& r = g_settingRecord;
+void Setting::reloadSettings() {
+    CSettingData &r = g_settingRecord;
     r.Load();
     showCommentStyle(r.commentStyle());
     showDocumentStyle(r.documentStyle());
@@ -237,17 +251,18 @@ void Setting::reloadSettings()
     showAuthor(r.author());
 }
 
-void Setting::applySettings()
-{
+void Setting::applySettings() {
     using CS = SettingData::CommentStyle;
     using DS = SettingData::DocumentStyle;
     using SS = SettingData::SpacingStyle;
-    CSettingData& r = g_settingRecord;
+    CSettingData &r = g_settingRecord;
     r.m_commentStyle = m_commentC->isChecked() ? CS::C : m_commentJava->isChecked() ? CS::Java : CS::D;
     r.m_documentStyle = m_documentBS->isChecked()   ? DS::DoxygenBS
                         : m_documentAT->isChecked() ? DS::DoxygenAT
                                                     : DS::DDoc;
-    r.m_spacingStyle = m_spacingSpace->isChecked() ? SS::Space : m_spacingTab->isChecked() ? SS::Tab : SS::TabSpace;
+    r.m_spacingStyle = m_spacingSpace->isChecked() ? SS::Space
+                       : m_spacingTab->isChecked() ? SS::Tab
+                                                   : SS::TabSpace;
     r.m_spacingSize = takeNumber(m_spacingSize, 4, SettingData::minSpacingSize, SettingData::maxSpacingSize);
     r.m_boxingHeadStyle = m_boxingHead->isChecked();
     r.m_boxingFootStyle = m_boxingFoot->isChecked();
@@ -257,32 +272,31 @@ void Setting::applySettings()
     r.m_author = toStd(m_author);
 }
 
-void Setting::applyAndSave()
-{
+void Setting::applyAndSave() {
     applySettings();
     g_settingRecord.Save();
 }
 
-void Setting::pageSelected()
-{
+void Setting::pageSelected() {
     if (mainWindow)
         mainWindow->setClientSize(640, 480);
 }
 
-void Setting::pageDeselected() { applySettings(); }
+void Setting::pageDeselected() {
+    applySettings();
+}
 
-void Setting::windowClosing()
-{
+void Setting::windowClosing() {
     reloadSettings();
     if (mainWindow) {
-        g_settingRecord.m_setting.opIndexAssign(std::to_string(mainWindow->frameGeometry().left()), "WindowX");
+        g_settingRecord.m_setting.opIndexAssign(std::to_string(mainWindow->frameGeometry().left()),
+                                                "WindowX");
         g_settingRecord.m_setting.opIndexAssign(std::to_string(mainWindow->frameGeometry().top()), "WindowY");
     }
     g_settingRecord.Save();
 }
 
-QString versionText()
-{
+QString versionText() {
     std::tm stamp{};
     std::istringstream in("Sun Jun 10 19:21:27 2007");
     in.imbue(std::locale::classic());
@@ -291,9 +305,9 @@ QString versionText()
     return QString::fromUtf8("バージョン : %1_alpha").arg(static_cast<qint64>(std::mktime(&stamp)));
 }
 
-QPoint reachablePosition(QPoint stored, QSize frameSize, const QList<QRect>& screens, QRect primary)
-{
+QPoint reachablePosition(QPoint stored, QSize frameSize, const QList<QRect> &screens, QRect primary) {
     const QRect frame(stored, frameSize.expandedTo({1, 1}));
-    const bool visible = std::any_of(screens.begin(), screens.end(), [&](const QRect& s) { return s.intersects(frame); });
+    const bool visible =
+        std::any_of(screens.begin(), screens.end(), [&](const QRect &s) { return s.intersects(frame); });
     return visible || screens.isEmpty() ? stored : primary.topLeft();
 }

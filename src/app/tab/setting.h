@@ -26,7 +26,7 @@ class Setting : public QWidget {
     Q_OBJECT
 public:
     // Loads setting.dat, shows it and moves mainWindow to the stored position.
-    explicit Setting(QWidget* parent = nullptr);
+    explicit Setting(QWidget *parent = nullptr);
 
     virtual void showCommentStyle(SettingData::CommentStyle value);
     virtual void showDocumentStyle(SettingData::DocumentStyle value);
@@ -35,9 +35,9 @@ public:
     virtual void showBoxingHeadStyle(bool flag);
     virtual void showBoxingFootStyle(bool flag);
     virtual void showBoxingSize(std::uint32_t value);
-    virtual void showDateFormat(const std::string& text);
-    virtual void showCopyright(const std::string& text);
-    virtual void showAuthor(const std::string& text);
+    virtual void showDateFormat(const std::string &text);
+    virtual void showCopyright(const std::string &text);
+    virtual void showAuthor(const std::string &text);
 
     // Loads setting.dat into the record and shows it; edits not yet applied are lost.
     virtual void reloadSettings();
@@ -56,22 +56,22 @@ public:
 private:
     void buildLayout();
 
-    QRadioButton* m_commentC;
-    QRadioButton* m_commentJava;
-    QRadioButton* m_commentD;
-    QRadioButton* m_documentBS;
-    QRadioButton* m_documentAT;
-    QRadioButton* m_documentDDoc;
-    QRadioButton* m_spacingSpace;
-    QRadioButton* m_spacingTab;
-    QRadioButton* m_spacingTabSpace;
-    QLineEdit* m_spacingSize;
-    QCheckBox* m_boxingHead;
-    QCheckBox* m_boxingFoot;
-    QLineEdit* m_boxingSize;
-    QLineEdit* m_dateFormat;
-    QLineEdit* m_copyright;
-    QLineEdit* m_author;
+    QRadioButton *m_commentC;
+    QRadioButton *m_commentJava;
+    QRadioButton *m_commentD;
+    QRadioButton *m_documentBS;
+    QRadioButton *m_documentAT;
+    QRadioButton *m_documentDDoc;
+    QRadioButton *m_spacingSpace;
+    QRadioButton *m_spacingTab;
+    QRadioButton *m_spacingTabSpace;
+    QLineEdit *m_spacingSize;
+    QCheckBox *m_boxingHead;
+    QCheckBox *m_boxingFoot;
+    QLineEdit *m_boxingSize;
+    QLineEdit *m_dateFormat;
+    QLineEdit *m_copyright;
+    QLineEdit *m_author;
 };
 
 // "バージョン : 1181470887_alpha" with the local time zone at UTC+9: the build time stamp
@@ -81,4 +81,4 @@ QString versionText();
 // Where to open a window of the given frame size that was stored at `stored`: kept when
 // any part of it lies on one of the screens, else the top-left of the primary screen
 // (a monitor that has been unplugged would leave it unreachable).
-QPoint reachablePosition(QPoint stored, QSize frameSize, const QList<QRect>& screens, QRect primary);
+QPoint reachablePosition(QPoint stored, QSize frameSize, const QList<QRect> &screens, QRect primary);
