@@ -2,11 +2,13 @@
 
 #include "common/settingdata.h"
 
-Lines CommentCStyle::format(const Lines &lines) const {
-    return frameBlock(lines, '*');
+#include <utility>
+
+Lines CommentCStyle::format(Lines lines) const {
+    return frameBlock(std::move(lines), '*');
 }
 
-Lines frameBlock(const Lines &lines, char mark) {
+Lines frameBlock(Lines lines, char mark) {
     if (lines.empty())
         return {""};
     const SettingData &s = g_settingData;
@@ -19,8 +21,10 @@ Lines frameBlock(const Lines &lines, char mark) {
     Lines framed;
     framed.reserve(lines.size() + 2);
     framed.push_back(s.boxingHeadStyle() ? std::string{'/', mark} + fill : std::string{'/', mark, mark});
-    for (const std::string &line : lines)
-        framed.push_back(prefix + line);
+    for (std::string &line : lines) {
+        line.insert(0, prefix);
+        framed.push_back(std::move(line));
+    }
     framed.push_back(s.boxingFootStyle() ? ' ' + fill + '/' : base + '/');
     return framed;
 }

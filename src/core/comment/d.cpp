@@ -2,6 +2,8 @@
 
 #include "comment/c.h"
 
-Lines CommentDStyle::format(const Lines &lines) const {
-    return frameBlock(lines, '+');
+#include <utility>
+
+Lines CommentDStyle::format(Lines lines) const {
+    return frameBlock(std::move(lines), '+');
 }

@@ -2,7 +2,9 @@
 
 #include "common/settingdata.h"
 
-Lines CommentJavaStyle::format(const Lines &lines) const {
+#include <utility>
+
+Lines CommentJavaStyle::format(Lines lines) const {
     const SettingData &s = g_settingData;
     const std::string prefix =
         s.spacingStyle() == SettingData::SpacingStyle::Space ? padLabel("///") : "///\t";
@@ -14,8 +16,10 @@ Lines CommentJavaStyle::format(const Lines &lines) const {
     framed.reserve(lines.size() + 2);
     if (boxable && s.boxingHeadStyle())
         framed.push_back(box);
-    for (const std::string &line : lines)
-        framed.push_back(prefix + line);
+    for (std::string &line : lines) {
+        line.insert(0, prefix);
+        framed.push_back(std::move(line));
+    }
     if (boxable && s.boxingFootStyle())
         framed.push_back(box);
     return framed;

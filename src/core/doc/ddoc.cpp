@@ -20,21 +20,33 @@ Lines namedField(const std::string &name, const std::string &value) {
     return {(isTab() ? name + ":\t" : padLabel(name) + ": ") + value};
 }
 
+struct Row {
+    std::string_view head, tail;
+};
+
 // A header line, then one indented line per row: the head, padding to a common column,
 // the separator and the tail. {"x", "the x"} with "= " gives "\tx\t\t= the x" (Tab, 4).
-Lines indentedColumns(const std::string &header, const std::vector<std::pair<std::string, std::string>> &rows,
-                      const std::string &separator) {
+Lines indentedColumns(std::string_view header, const std::vector<Row> &rows, std::string_view separator) {
     const std::uint32_t width = g_settingData.tabWidth();
-    Lines heads;
+    const std::string lead = indent();
     std::size_t longest = 0;
-    for (const auto &row : rows) {
-        heads.push_back(indent() + row.first);
-        longest = std::max(longest, width + row.first.size());
+    for (const Row &row : rows)
+        longest = std::max(longest, width + row.head.size());
+
+    Lines section;
+    section.reserve(rows.size() + 1);
+    section.emplace_back(header);
+    for (const Row &row : rows) {
+        std::string line;
+        // Room for the whole line: the padding ends less than a tab stop past the column.
+        line.reserve(longest + 1 + width + separator.size() + row.tail.size());
+        line += lead;
+        line += row.head;
+        padToColumn(line, isTab(), width, longest + 1);
+        line += separator;
+        line += row.tail;
+        section.push_back(std::move(line));
     }
-    Lines section = alignColumns(isTab(), width, static_cast<std::uint32_t>(longest + 1), heads);
-    for (std::size_t i = 0; i < rows.size(); ++i)
-        section[i] += separator + rows[i].second;
-    section.insert(section.begin(), header);
     return section;
 }
 
@@ -62,13 +74,16 @@ Lines DDocumentStyle::noteSection() const {
 Lines DDocumentStyle::returnsSection() const {
     if (m_returns.empty())
         return {};
-    const Lines lines = trimTrailingEmpty(splitLines(m_returns));
-    if (lines.size() == 1)
-        return {(isTab() ? std::string("Returns:\t") : padLabel("Returns:")) + lines[0]};
-    Lines section{"Returns:"};
-    for (const std::string &line : lines)
-        section.push_back(indent() + line);
-    return section;
+    Lines lines = trimTrailingEmpty(splitLines(m_returns));
+    if (lines.size() == 1) {
+        lines[0].insert(0, isTab() ? std::string("Returns:\t") : padLabel("Returns:"));
+        return lines;
+    }
+    const std::string lead = indent();
+    for (std::string &line : lines)
+        line.insert(0, lead);
+    lines.insert(lines.begin(), "Returns:");
+    return lines;
 }
 
 Lines DDocumentStyle::throwsSection() const {
@@ -76,18 +91,20 @@ Lines DDocumentStyle::throwsSection() const {
         return {};
     if (m_throws.size() == 1)
         return {"Throws: " + m_throws[0].description + ", " + m_throws[0].type};
-    std::vector<std::pair<std::string, std::string>> rows;
+    std::vector<Row> rows;
+    rows.reserve(m_throws.size());
     for (const ExceptionEntry &entry : m_throws)
-        rows.emplace_back(entry.description, entry.type);
+        rows.push_back({entry.description, entry.type});
     return indentedColumns("Throws:", rows, ", ");
 }
 
 Lines DDocumentStyle::paramsSection() const {
     if (m_params.empty())
         return {};
-    std::vector<std::pair<std::string, std::string>> rows;
+    std::vector<Row> rows;
+    rows.reserve(m_params.size());
     for (const ParamEntry &param : m_params)
-        rows.emplace_back(param.name, param.description);
+        rows.push_back({param.name, param.description});
     return indentedColumns("Params:", rows, "= ");
 }
 

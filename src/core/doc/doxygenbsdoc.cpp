@@ -3,6 +3,7 @@
 #include "common/settingdata.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -29,7 +30,7 @@ std::optional<ValuePair> splitValuePair(std::string_view line) {
     // " *" takes every space after the comma but must leave ".+" one byte.
     std::size_t start = line.find_first_not_of(' ', comma + 1);
     start = std::min(start, line.size() - 1);
-    return ValuePair{std::string(line.substr(0, comma)), std::string(line.substr(start))};
+    return ValuePair{line.substr(0, comma), line.substr(start)};
 }
 
 std::string DoxygenDocumentStyle::command(std::string_view name) const {
@@ -49,35 +50,42 @@ Lines DoxygenDocumentStyle::copyrightSection() const {
 Lines DoxygenDocumentStyle::noteSection() const {
     if (m_note.empty())
         return {};
-    return trimTrailingEmpty(splitLines(command("note") + '\t' + m_note));
+    Lines lines = splitLines(m_note);
+    lines[0].insert(0, command("note") + '\t');
+    return trimTrailingEmpty(std::move(lines));
 }
 
 Lines DoxygenDocumentStyle::returnsSection() const {
     if (m_returns.empty())
         return {};
-    const Lines lines = trimTrailingEmpty(splitLines(m_returns));
+    Lines lines = trimTrailingEmpty(splitLines(m_returns));
     const bool space = g_settingData.spacingStyle() == Spacing::Space;
-    if (lines.size() == 1)
-        return {(space ? padLabel(command("return")) : command("return") + '\t') + lines[0]};
+    if (lines.size() == 1) {
+        lines[0].insert(0, space ? padLabel(command("return")) : command("return") + '\t');
+        return lines;
+    }
 
     std::vector<ValuePair> pairs;
+    pairs.reserve(lines.size());
     for (const std::string &line : lines) {
-        std::optional<ValuePair> pair = splitValuePair(line);
+        const std::optional<ValuePair> pair = splitValuePair(line);
         if (!pair)
             break;
-        pairs.push_back(std::move(*pair));
+        pairs.push_back(*pair);
     }
     if (pairs.size() == lines.size())
         return commandColumns("retval", pairs);
 
-    Lines section{command("return")};
-    for (const std::string &line : lines)
-        section.push_back(indent() + line);
-    return section;
+    const std::string lead = indent();
+    for (std::string &line : lines)
+        line.insert(0, lead);
+    lines.insert(lines.begin(), command("return"));
+    return lines;
 }
 
 Lines DoxygenDocumentStyle::throwsSection() const {
     std::vector<ValuePair> rows;
+    rows.reserve(m_throws.size());
     for (const ExceptionEntry &entry : m_throws)
         rows.push_back({entry.type, entry.description});
     return commandColumns("throw", rows);
@@ -90,41 +98,59 @@ Lines DoxygenDocumentStyle::commandColumns(std::string_view name, const std::vec
     const std::string label = space ? padLabel(command(name)) : command(name) + '\t';
     const std::size_t labelWidth = space ? label.size() : command(name).size() + s.tabWidth();
 
-    Lines heads;
     std::size_t longest = 0;
-    for (const ValuePair &row : rows) {
-        heads.push_back(label + row.value);
+    for (const ValuePair &row : rows)
         longest = std::max(longest, row.value.size());
+    const std::size_t column = longest + labelWidth + 1;
+
+    Lines section;
+    section.reserve(rows.size());
+    for (const ValuePair &row : rows) {
+        std::string line;
+        // Room for the whole line: the padding ends less than a tab stop past the column.
+        line.reserve(column + s.tabWidth() + row.description.size());
+        line += label;
+        line += row.value;
+        padToColumn(line, s.spacingStyle() == Spacing::Tab, s.tabWidth(), column);
+        line += row.description;
+        section.push_back(std::move(line));
     }
-    const auto column = static_cast<std::uint32_t>(longest + labelWidth + 1);
-    Lines section = alignColumns(s.spacingStyle() == Spacing::Tab, s.tabWidth(), column, heads);
-    for (std::size_t i = 0; i < rows.size(); ++i)
-        section[i] += rows[i].description;
     return section;
 }
 
 Lines DoxygenDocumentStyle::paramsSection() const {
     const bool useTab = g_settingData.spacingStyle() == Spacing::Tab;
     const std::uint32_t width = g_settingData.tabWidth();
+    const std::string param = command("param[");
 
-    Lines heads;
-    std::size_t longest = 0;
-    for (const ParamEntry &param : m_params) {
-        heads.push_back(command("param[") + param.direction + ']');
-        longest = std::max(longest, heads.back().size());
+    std::size_t longestHead = 0, longestName = 0;
+    for (const ParamEntry &entry : m_params) {
+        longestHead = std::max(longestHead, param.size() + entry.direction.size() + 1);
+        longestName = std::max(longestName, entry.name.size());
     }
-    heads = alignColumns(useTab, width, static_cast<std::uint32_t>(longest + 1), heads);
+    const std::size_t nameColumn = longestHead + 1;
 
     // Measured on screen rather than in bytes: a tab that pads "[in]" further than "[inout]"
     // would otherwise leave the shorter direction's description one tab stop behind.
-    longest = 0;
-    for (std::size_t i = 0; i < m_params.size(); ++i) {
-        heads[i] += m_params[i].name;
-        longest = std::max(longest, displayWidth(heads[i], width));
+    Lines section;
+    section.reserve(m_params.size());
+    std::size_t longest = 0;
+    for (const ParamEntry &entry : m_params) {
+        std::string line;
+        // Room for the whole line: each padding ends less than a tab stop past its column.
+        line.reserve(nameColumn + width + longestName + width + entry.description.size());
+        line += param;
+        line += entry.direction;
+        line += ']';
+        padToColumn(line, useTab, width, nameColumn);
+        line += entry.name;
+        longest = std::max(longest, displayWidth(line, width));
+        section.push_back(std::move(line));
     }
-    Lines section = alignColumns(useTab, width, static_cast<std::uint32_t>(longest + 1), heads);
-    for (std::size_t i = 0; i < m_params.size(); ++i)
+    for (std::size_t i = 0; i < m_params.size(); ++i) {
+        padToColumn(section[i], useTab, width, longest + 1);
         section[i] += m_params[i].description;
+    }
     return section;
 }
 

@@ -6,10 +6,11 @@
 #include <string_view>
 
 // A line of a return-value list, split at the last comma that has something after it:
-// "a, b,  c" gives value "a, b" and description "c"; "a ,   " gives "a " and " ".
+// "a, b,  c" gives value "a, b" and description "c"; "a ,   " gives "a " and " ". Both are
+// parts of the line, valid as long as it is.
 struct ValuePair {
-    std::string value;
-    std::string description;
+    std::string_view value;
+    std::string_view description;
 };
 // Nothing when the line has no comma with at least one byte before and one after it.
 std::optional<ValuePair> splitValuePair(std::string_view line);

@@ -2,17 +2,15 @@
 
 #include "Orvex/Exception.h"
 
+#include <utility>
+
 namespace {
 
-void appendParagraph(Lines &document, const Lines &section) {
+void appendParagraph(Lines &document, Lines section) {
     if (section.empty())
         return;
     document.emplace_back();
-    document.insert(document.end(), section.begin(), section.end());
-}
-
-void append(Lines &document, const Lines &section) {
-    document.insert(document.end(), section.begin(), section.end());
+    appendLines(document, std::move(section));
 }
 
 } // namespace
@@ -20,7 +18,7 @@ void append(Lines &document, const Lines &section) {
 Lines DocumentStyle::summarySection() const {
     if (m_summary.empty())
         return {};
-    return {m_summary};
+    return Lines(1, m_summary);
 }
 
 Lines DocumentStyle::commentSection() const {
@@ -42,12 +40,14 @@ Lines DocumentStyle::introduction() const {
 
 Lines DocumentStyle::functionDocument() const {
     Lines document = introduction();
-    const Lines params = paramsSection(), returns = returnsSection(), throws = throwsSection();
-    if (blankBeforeFunctionBlock(params, returns, throws))
+    Lines params = paramsSection(), returns = returnsSection(), throws = throwsSection();
+    const bool blank = blankBeforeFunctionBlock(params, returns, throws);
+    document.reserve(document.size() + blank + params.size() + returns.size() + throws.size());
+    if (blank)
         document.emplace_back();
-    append(document, params);
-    append(document, returns);
-    append(document, throws);
+    appendLines(document, std::move(params));
+    appendLines(document, std::move(returns));
+    appendLines(document, std::move(throws));
     return document;
 }
 
@@ -57,12 +57,12 @@ Lines DocumentStyle::classDocument() const {
 
 Lines DocumentStyle::fileDocument() const {
     Lines document = introduction();
-    const Lines author = authorSection();
+    Lines author = authorSection();
     // The blank line hangs on the author, so a date without an author follows directly.
     if (!author.empty())
         document.emplace_back();
-    append(document, dateSection());
-    append(document, author);
-    append(document, copyrightSection());
+    appendLines(document, dateSection());
+    appendLines(document, std::move(author));
+    appendLines(document, copyrightSection());
     return document;
 }

@@ -3,11 +3,14 @@
 #include "common/settingdata.h"
 
 #include <algorithm>
+#include <iterator>
 
 Lines splitLines(std::string_view text) {
     if (text.empty())
         return {""};
     Lines lines;
+    // Exact for LF and CR LF text, a little short for old CR-only text.
+    lines.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
     std::size_t start = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] != '\r' && text[i] != '\n')
@@ -27,11 +30,17 @@ std::string joinLines(const Lines &lines) {
 }
 
 std::string joinLines(const Lines &lines, std::string_view separator) {
+    if (lines.empty())
+        return {};
+    std::size_t size = separator.size() * (lines.size() - 1);
+    for (const std::string &line : lines)
+        size += line.size();
     std::string text;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (i != 0)
-            text += separator;
-        text += lines[i];
+    text.reserve(size);
+    text += lines.front();
+    for (auto line = lines.begin() + 1; line != lines.end(); ++line) {
+        text += separator;
+        text += *line;
     }
     return text;
 }
@@ -42,45 +51,47 @@ Lines trimTrailingEmpty(Lines lines) {
     return lines;
 }
 
+void appendLines(Lines &lines, Lines section) {
+    lines.insert(lines.end(), std::make_move_iterator(section.begin()), std::make_move_iterator(section.end()));
+}
+
 std::string spaces(std::size_t n) {
     return std::string(n, ' ');
 }
 
 std::size_t displayWidth(std::string_view line, std::uint32_t width) {
     const std::size_t stop = std::max<std::uint32_t>(width, 1);
-    std::size_t w = 0;
-    for (char c : line)
-        w += c == '\t' ? stop - w % stop : 1;
-    return w;
+    std::size_t w = 0, start = 0;
+    for (std::size_t tab = line.find('\t'); tab != std::string_view::npos; tab = line.find('\t', start)) {
+        w += tab - start;     // the bytes before the tab, one column each
+        w += stop - w % stop; // the tab, to the next stop
+        start = tab + 1;
+    }
+    return w + line.size() - start;
 }
 
-Lines alignColumns(bool useTab, std::uint32_t width, std::uint32_t column, const Lines &lines) {
+void padToColumn(std::string &line, bool useTab, std::uint32_t width, std::size_t column) {
     const std::size_t stop = std::max<std::uint32_t>(width, 1);
-    const std::string unit = useTab ? "\t" : spaces(stop);
-    Lines padded;
-    padded.reserve(lines.size());
-    for (const std::string &line : lines) {
-        std::string out = line;
-        std::size_t w = displayWidth(line, width);
-        const std::size_t step = stop - w % stop;
-        out += useTab ? "\t" : spaces(step);
-        w += step;
-        // alignColumns(false, 4, 12, {"1234567"}) pads to 8, then one unit more to 12.
-        if (w < column) {
-            const std::size_t units = (column - w + stop - 1) / stop;
-            for (std::size_t i = 0; i < units; ++i)
-                out += unit;
-        }
-        padded.push_back(std::move(out));
-    }
-    return padded;
+    const std::size_t end = displayWidth(line, width);
+    // In tab stops: the one after the end, or the first at or after column if that is further.
+    const std::size_t target = std::max(end / stop + 1, (column + stop - 1) / stop);
+    if (useTab)
+        line.append(target - end / stop, '\t');
+    else
+        line.append(target * stop - end, ' ');
+}
+
+Lines alignColumns(bool useTab, std::uint32_t width, std::uint32_t column, Lines lines) {
+    for (std::string &line : lines)
+        padToColumn(line, useTab, width, column);
+    return lines;
 }
 
 std::string padLabel(std::string_view label) {
     const std::size_t size = g_settingData.tabWidth();
     std::string padded(label);
     padded += ' ';
-    padded += spaces((size - padded.size() % size) % size);
+    padded.append((size - padded.size() % size) % size, ' ');
     return padded;
 }
 

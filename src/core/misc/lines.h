@@ -17,11 +17,16 @@ std::string joinLines(const Lines &lines);
 std::string joinLines(const Lines &lines, std::string_view separator);
 // Drops empty lines from the end.
 Lines trimTrailingEmpty(Lines lines);
+// Moves the lines of section to the end of lines.
+void appendLines(Lines &lines, Lines section);
 std::string spaces(std::size_t n);
 // The column a line ends at when tabs stop every width bytes: displayWidth("ab\tc", 4) is 5.
 std::size_t displayWidth(std::string_view line, std::uint32_t width);
-// Pads every line so that what follows starts at a common column (tab stops every width).
-Lines alignColumns(bool useTab, std::uint32_t width, std::uint32_t column, const Lines &lines);
+// Pads the line with spaces or tabs up to the first tab stop (every width columns) that is past
+// its end and at or after column: ("1234567", spaces, 4, 12) gains 5 spaces, ("abcd", 4, 1) 4.
+void padToColumn(std::string &line, bool useTab, std::uint32_t width, std::size_t column);
+// padToColumn on every line.
+Lines alignColumns(bool useTab, std::uint32_t width, std::uint32_t column, Lines lines);
 // The label, one space, then spaces up to a multiple of the spacing size:
 // padLabel(" *") with SpacingSize 4 gives " *  ".
 std::string padLabel(std::string_view label);
