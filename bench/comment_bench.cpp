@@ -95,14 +95,17 @@ void copy(benchmark::State &state, std::size_t bytes) {
 }
 
 // Prints as usual, then the CPU time of each comment over that of its memcpy (CPU time, as other
-// programs share the machine).
+// programs share the machine). With --benchmark_repetitions the medians are compared.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run> &runs) override {
         ConsoleReporter::ReportRuns(runs);
-        for (const Run &run : runs)
+        for (const Run &run : runs) {
             if (run.run_type == Run::RT_Iteration)
-                m_nanoseconds[run.benchmark_name()] = run.GetAdjustedCPUTime();
+                m_nanoseconds.try_emplace(run.run_name.str(), run.GetAdjustedCPUTime());
+            else if (run.aggregate_name == "median")
+                m_nanoseconds.insert_or_assign(run.run_name.str(), run.GetAdjustedCPUTime());
+        }
     }
     void Finalize() override {
         ConsoleReporter::Finalize();
