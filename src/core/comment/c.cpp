@@ -12,19 +12,23 @@ Lines frameBlock(Lines lines, char mark) {
     if (lines.empty())
         return {""};
     const SettingData &s = g_settingData;
-    const std::size_t box = s.boxWidth();
-    const std::string fill(box - 2, mark);
     const std::string base{' ', mark};
     const std::string prefix =
         s.spacingStyle() == SettingData::SpacingStyle::Space ? padLabel(base) : base + '\t';
+    // Boxed, both are the box width long: "/*****" and " ****/".
+    std::string head(s.boxingHeadStyle() ? s.boxWidth() : 3, mark);
+    head.front() = '/';
+    std::string foot(s.boxingFootStyle() ? s.boxWidth() : 3, mark);
+    foot.front() = ' ';
+    foot.back() = '/';
 
     Lines framed;
     framed.reserve(lines.size() + 2);
-    framed.push_back(s.boxingHeadStyle() ? std::string{'/', mark} + fill : std::string{'/', mark, mark});
+    framed.push_back(std::move(head));
     for (std::string &line : lines) {
         line.insert(0, prefix);
         framed.push_back(std::move(line));
     }
-    framed.push_back(s.boxingFootStyle() ? ' ' + fill + '/' : base + '/');
+    framed.push_back(std::move(foot));
     return framed;
 }

@@ -27,22 +27,22 @@ Lines DocumentStyle::commentSection() const {
     return trimTrailingEmpty(splitLines(m_comment));
 }
 
-// The summary, then the comment and the note, each after a blank line: the start of every
-// document. Throws before building anything when there is no summary.
-Lines DocumentStyle::introduction() const {
-    Lines document = summarySection();
-    if (document.empty())
+Lines DocumentStyle::introduction(std::size_t room) const {
+    if (m_summary.empty())
         throw Orvex::Exception("概要は必ず記述する必要があります。");
-    appendParagraph(document, commentSection());
-    appendParagraph(document, noteSection());
+    Lines comment = commentSection(), note = noteSection();
+    Lines document;
+    document.reserve(1 + 1 + comment.size() + 1 + note.size() + room);
+    document.push_back(m_summary);
+    appendParagraph(document, std::move(comment));
+    appendParagraph(document, std::move(note));
     return document;
 }
 
 Lines DocumentStyle::functionDocument() const {
-    Lines document = introduction();
     Lines params = paramsSection(), returns = returnsSection(), throws = throwsSection();
     const bool blank = blankBeforeFunctionBlock(params, returns, throws);
-    document.reserve(document.size() + blank + params.size() + returns.size() + throws.size());
+    Lines document = introduction(blank + params.size() + returns.size() + throws.size());
     if (blank)
         document.emplace_back();
     appendLines(document, std::move(params));
@@ -52,17 +52,18 @@ Lines DocumentStyle::functionDocument() const {
 }
 
 Lines DocumentStyle::classDocument() const {
-    return introduction();
+    return introduction(0);
 }
 
 Lines DocumentStyle::fileDocument() const {
-    Lines document = introduction();
-    Lines author = authorSection();
+    Lines date = dateSection(), author = authorSection(), copyright = copyrightSection();
     // The blank line hangs on the author, so a date without an author follows directly.
-    if (!author.empty())
+    const bool blank = !author.empty();
+    Lines document = introduction(blank + date.size() + author.size() + copyright.size());
+    if (blank)
         document.emplace_back();
-    appendLines(document, dateSection());
+    appendLines(document, std::move(date));
     appendLines(document, std::move(author));
-    appendLines(document, copyrightSection());
+    appendLines(document, std::move(copyright));
     return document;
 }

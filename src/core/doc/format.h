@@ -48,7 +48,9 @@ public:
     Lines fileDocument() const;
 
 protected:
-    Lines introduction() const;
+    // The summary, then the comment and the note, each after a blank line: the start of every
+    // document, with room for as many lines more. Throws when there is no summary.
+    Lines introduction(std::size_t room) const;
     // Whether a blank line goes before the parameter/return/exception block.
     virtual bool blankBeforeFunctionBlock(const Lines &params, const Lines &returns,
                                           const Lines &throws) const = 0;
