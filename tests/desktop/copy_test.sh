@@ -53,7 +53,7 @@ rk_expect_clipboard "$RK_TMP/class.txt"
 rk_key ctrl+i
 rk_wait_text class/summary ""
 rk_wait_text class/note ""
-rk_wait 10 "the comment hint" rk_text_starts class/comment "この欄にはコメントを記入して下さい(省略可)"
+rk_wait $RK_TIMEOUT "the comment hint" rk_text_starts class/comment "この欄にはコメントを記入して下さい(省略可)"
 rk_wait_focus class/summary
 [ "$(rk_text class/date)" != "2024/05/06(月)" ] || rk_fail "Ctrl+I kept the typed date"
 # A copy with an empty summary fails and leaves the clipboard alone. Typing afterwards is a

@@ -11,6 +11,7 @@ RK_PROBE=$RK_TMP/widgets   # written by the probe plugin
 RK_PIDS=()                 # started by us, stopped at the end
 RK_APP_PID=
 RK_EXIT=
+RK_TIMEOUT=${RK_TIMEOUT:-20} # seconds for any one condition; generous for loaded sanitizer builds
 mkdir -p "$RK_WORK" "$RK_TMP/runtime"
 chmod 700 "$RK_TMP/runtime"
 
@@ -104,12 +105,12 @@ rk_text() {
 rk_has_text() { [ "$(rk_text "$1")" = "$2" ]; }
 rk_text_starts() { [[ "$(rk_text "$1")" == "$2"* ]]; }
 rk_has_focus() { [ "$(rk_line "$1" | cut -f 7)" = 1 ]; }
-rk_wait_text() { rk_wait 10 "$1 to read '$2'" rk_has_text "$1" "$2"; }
-rk_wait_focus() { rk_wait 10 "the focus in $1" rk_has_focus "$1"; }
+rk_wait_text() { rk_wait $RK_TIMEOUT "$1 to read '$2'" rk_has_text "$1" "$2"; }
+rk_wait_focus() { rk_wait $RK_TIMEOUT "the focus in $1" rk_has_focus "$1"; }
 
 # rk_click PATH: a left click in the middle of the widget.
 rk_click() {
-    rk_wait 10 "$1 to be shown" rk_line "$1"
+    rk_wait $RK_TIMEOUT "$1 to be shown" rk_line "$1"
     local x y w h
     read -r x y w h < <(rk_line "$1" | cut -f 3-6)
     xdotool mousemove $((x + w / 2)) $((y + h / 2)) click 1
@@ -144,7 +145,7 @@ rk_select_tab() {
     local before
     before=$(rk_line tabs | cut -f 8)
     rk_click "tabs/tab:$1"
-    rk_wait 10 "tab $1" test "$(rk_line tabs | cut -f 8)" != "$before"
+    rk_wait $RK_TIMEOUT "tab $1" test "$(rk_line tabs | cut -f 8)" != "$before"
 }
 
 # rk_clipboard: the clipboard's text, bytes as they are.
@@ -153,14 +154,14 @@ rk_clipboard() { timeout 10 xclip -o -selection clipboard -t UTF8_STRING 2>/dev/
 # rk_own_clipboard FILE: another program (xclip) takes the clipboard with the bytes of FILE.
 rk_own_clipboard() {
     xclip -i -selection clipboard "$1" 2>/dev/null
-    rk_wait 10 "xclip to own the clipboard" rk_clipboard_is "$1"
+    rk_wait $RK_TIMEOUT "xclip to own the clipboard" rk_clipboard_is "$1"
 }
 
 rk_clipboard_is() { cmp -s <(rk_clipboard) "$1"; }
 
 # rk_expect_clipboard FILE: waits until the clipboard holds exactly the bytes of FILE.
 rk_expect_clipboard() {
-    local deadline=$(( $(rk_now_ms) + 10000 ))
+    local deadline=$(( $(rk_now_ms) + RK_TIMEOUT * 1000 ))
     until rk_clipboard_is "$1"; do
         if [ "$(rk_now_ms)" -ge "$deadline" ]; then
             echo "--- expected" >&2; od -c "$1" | head -n 20 >&2

@@ -15,19 +15,19 @@ OTHER=$(timeout 20 xdotool search --sync --onlyvisible --classname other | head 
 # from_other LOCK: the other window active (and LOCK on), then Windows+C.
 from_other() {
     xdotool windowactivate --sync "$OTHER"
-    rk_wait 10 "the other window to be active" rk_active_is "$OTHER"
+    rk_wait $RK_TIMEOUT "the other window to be active" rk_active_is "$OTHER"
     [ -z "${1:-}" ] || rk_key "$1"
     rk_key super+c
-    rk_wait 10 "the main window to come forward" rk_active_is "$RK_WINDOW"
+    rk_wait $RK_TIMEOUT "the main window to come forward" rk_active_is "$RK_WINDOW"
     rk_wait_focus function/summary
     [ -z "${1:-}" ] || rk_key "$1"
 }
 
 from_minimised() {
     xdotool windowminimize --sync "$RK_WINDOW"
-    rk_wait 10 "the main window to be minimised" rk_minimised
+    rk_wait $RK_TIMEOUT "the main window to be minimised" rk_minimised
     rk_key super+c
-    rk_wait 10 "the main window to be restored" rk_active_is "$RK_WINDOW"
+    rk_wait $RK_TIMEOUT "the main window to be restored" rk_active_is "$RK_WINDOW"
     rk_wait_focus function/summary
 }
 

@@ -15,7 +15,7 @@ start_keeper() {
     "$REMARKIST_KEEPER" <"$1" >"$RK_TMP/ready" &
     KEEPER_PID=$!
     RK_PIDS+=($KEEPER_PID)
-    rk_wait 10 "the keeper to own the clipboard" test -s "$RK_TMP/ready"
+    rk_wait $RK_TIMEOUT "the keeper to own the clipboard" test -s "$RK_TMP/ready"
     [ "$(cat "$RK_TMP/ready")" = 1 ] || rk_fail "the keeper reported '$(cat "$RK_TMP/ready")'"
 }
 
@@ -38,7 +38,7 @@ for case in "${cases[@]}"; do
     # Another program takes the clipboard: the keeper ends.
     printf 'next' >"$RK_TMP/next"
     rk_own_clipboard "$RK_TMP/next"
-    rk_wait 10 "the keeper to end" keeper_ended
+    rk_wait $RK_TIMEOUT "the keeper to end" keeper_ended
 done
 
 echo "--- unknown target refused"

@@ -37,13 +37,13 @@ no_hand_over_when_not_owner() {
 # is where it opens next time.
 cancel_keeps_the_position() {
     xdotool windowmove --sync "$RK_WINDOW" 200 150
-    rk_wait 10 "the window at 200,150" rk_window_at 200 150
+    rk_wait $RK_TIMEOUT "the window at 200,150" rk_window_at 200 150
     rk_click function/cancel
     rk_expect_exit 0
     printf 'before' >"$RK_TMP/other"
     rk_own_clipboard "$RK_TMP/other"
     rk_start_app
-    rk_wait 10 "the window to reopen at 200,150" rk_window_at 200 150
+    rk_wait $RK_TIMEOUT "the window to reopen at 200,150" rk_window_at 200 150
     rk_click function/cancel
     rk_expect_exit 0
     rk_expect_clipboard "$RK_TMP/other"

@@ -26,8 +26,8 @@ for tab in "${tabs[@]}"; do
     IFS='|' read -r caption name width <<<"$tab"
     rm -f "$OUT/$name.png"
     [ "$name" = function ] || rk_select_tab "$caption"
-    rk_wait 10 "the window to be $width wide" test "$(rk_line window:Remarkist | cut -f 5)" = "$width"
+    rk_wait $RK_TIMEOUT "the window to be $width wide" test "$(rk_line window:Remarkist | cut -f 5)" = "$width"
     xdotool mousemove 1279 1023 # no hover highlight in the picture
-    rk_wait 10 "a steady picture of $caption" steady_shot "$OUT/$name.png"
+    rk_wait $RK_TIMEOUT "a steady picture of $caption" steady_shot "$OUT/$name.png"
     echo "$OUT/$name.png"
 done
