@@ -69,6 +69,27 @@ TEST_F(LinesTest, AlignColumns) {
         EXPECT_EQ(alignColumns(row.useTab, row.width, row.column, row.lines), row.expected) << row.name;
 }
 
+TEST_F(LinesTest, DisplayWidth) {
+    struct Row {
+        const char *name;
+        std::string line;
+        std::uint32_t width;
+        std::size_t expected;
+    };
+    const Row rows[] = {
+        {"no tab", "abc", 4, 3},
+        {"empty", "", 4, 0},
+        {"lone tab", "\t", 4, 4},
+        {"tab mid-stop", "ab\tc", 4, 5},
+        {"tab on a stop goes a full stop", "abcd\t", 4, 8},
+        {"tabs in a row", "a\t\tb", 4, 9},
+        {"text between tabs", "\tx\t", 8, 16},
+        {"width 0 is taken as 1", "a\tb", 0, 3},
+    };
+    for (const Row &row : rows)
+        EXPECT_EQ(displayWidth(row.line, row.width), row.expected) << row.name;
+}
+
 TEST_F(LinesTest, PadLabel) {
     struct Row {
         const char *name;

@@ -10,17 +10,16 @@ Lines CommentJavaStyle::format(Lines lines) const {
         s.spacingStyle() == SettingData::SpacingStyle::Space ? padLabel("///") : "///\t";
     // A single line stays a single line: boxing it would triple its height.
     const bool boxable = lines.size() >= 2;
-    const std::string box(s.boxWidth(), '/');
 
     Lines framed;
     framed.reserve(lines.size() + 2);
     if (boxable && s.boxingHeadStyle())
-        framed.push_back(box);
+        framed.emplace_back(s.boxWidth(), '/');
     for (std::string &line : lines) {
         line.insert(0, prefix);
         framed.push_back(std::move(line));
     }
     if (boxable && s.boxingFootStyle())
-        framed.push_back(box);
+        framed.emplace_back(s.boxWidth(), '/');
     return framed;
 }
