@@ -142,10 +142,16 @@ rk_enter() {
 
 # rk_select_tab CAPTION: clicks the tab and waits for its page to show.
 rk_select_tab() {
-    local before
-    before=$(rk_line tabs | cut -f 8)
+    local index
+    case $1 in
+    関数) index=0 ;;
+    クラス) index=1 ;;
+    ファイル) index=2 ;;
+    設定) index=3 ;;
+    *) rk_fail "no tab '$1'" ;;
+    esac
     rk_click "tabs/tab:$1"
-    rk_wait $RK_TIMEOUT "tab $1" test "$(rk_line tabs | cut -f 8)" != "$before"
+    rk_wait $RK_TIMEOUT "tab $1" rk_has_text tabs "$index"
 }
 
 # rk_clipboard: the clipboard's text, bytes as they are.
