@@ -40,12 +40,13 @@ void readObject(const json &value, Target &target, std::span<const Field<Target>
                 const std::string &path) {
     if (!value.is_object())
         fail(path, "expected an object");
-    for (const auto &[key, item] : value.items()) {
+    for (const auto &item : value.items()) {
+        const std::string &key = item.key();
         const auto field =
             std::find_if(fields.begin(), fields.end(), [&](const auto &f) { return key == f.first; });
         if (field == fields.end())
             fail(member(path, key), "unknown key");
-        field->second(item, target, member(path, key));
+        field->second(item.value(), target, member(path, key));
     }
 }
 
@@ -182,8 +183,8 @@ std::string renderComment(const Request &request, std::string_view separator) {
         document->setThrows(request.throws);
         document->setParams(request.params);
     }
-    const Lines body = request.kind == Request::Kind::Function ? document->functionDocument()
+    Lines body = request.kind == Request::Kind::Function ? document->functionDocument()
                        : request.kind == Request::Kind::Class  ? document->classDocument()
                                                                : document->fileDocument();
-    return joinLines(comment->format(body), separator);
+    return joinLines(comment->format(std::move(body)), separator);
 }
