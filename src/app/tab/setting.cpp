@@ -48,48 +48,12 @@ void label(DockLayout *layout, const char *text, Dock side, int size) {
     dock(layout, new QLabel(QString::fromUtf8(text)), side, size);
 }
 
-// The integer at the start of a typed number: blanks and signs first (the last sign
-// counts), then an optional 0b/0o/0x prefix, then digits up to the first non-digit.
-// " -0x1F" gives -31, "8x" gives 8, "abc" gives 0. Growth stops beyond 32 bits, so
-// "99999999999" gives a large value instead of overflowing.
+// The typed number, with values beyond 32 bits kept large ("99999999999" must not wrap to a
+// small number) so that the bounds below catch them.
 std::int64_t readNumber(const std::string &text) {
-    constexpr std::int64_t limit = std::int64_t{1} << 33;
-    std::size_t i = 0;
-    bool negative = false;
-    for (; i < text.size() && std::string_view(" \t+-").find(text[i]) != std::string_view::npos; ++i)
-        if (text[i] != ' ' && text[i] != '\t')
-            negative = text[i] == '-';
-    int base = 10;
-    if (i + 1 < text.size() && text[i] == '0') {
-        switch (text[i + 1]) {
-        case 'b':
-        case 'B':
-            base = 2;
-            break;
-        case 'o':
-        case 'O':
-            base = 8;
-            break;
-        case 'x':
-        case 'X':
-            base = 16;
-            break;
-        }
-        if (base != 10)
-            i += 2;
-    }
-    std::int64_t value = 0;
-    for (; i < text.size(); ++i) {
-        const char c = text[i];
-        const int digit = c >= '0' && c <= '9'   ? c - '0'
-                          : c >= 'a' && c <= 'f' ? c - 'a' + 10
-                          : c >= 'A' && c <= 'F' ? c - 'A' + 10
-                                                 : base;
-        if (digit >= base)
-            break;
-        value = std::min(value * base + digit, limit);
-    }
-    return negative ? -value : value;
+    const WrittenNumber number = readWrittenNumber(text);
+    const std::int64_t magnitude = number.above32 ? std::int64_t{1} << 33 : number.low32;
+    return number.negative ? -magnitude : magnitude;
 }
 
 // The value a number box gives: `empty` for an empty box, else the typed number bounded

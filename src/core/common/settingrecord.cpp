@@ -166,12 +166,12 @@ bool replaceFile(std::string path, const std::string &bytes) {
 CSettingData &g_settingRecord = record;
 SettingData &g_settingData = record;
 
-std::uint32_t readSettingNumber(std::string_view text) {
+WrittenNumber readWrittenNumber(std::string_view text) {
+    WrittenNumber number;
     std::size_t i = 0;
-    bool negative = false;
     for (; i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '+' || text[i] == '-'); ++i)
         if (text[i] != ' ' && text[i] != '\t')
-            negative = text[i] == '-';
+            number.negative = text[i] == '-';
 
     unsigned base = 10;
     if (i + 1 < text.size() && text[i] == '0') {
@@ -197,8 +197,8 @@ std::uint32_t readSettingNumber(std::string_view text) {
         ++i;
     }
 
-    // Unsigned arithmetic wraps, which keeps exactly the low 32 bits the field receives.
-    std::uint32_t value = 0;
+    // The low 32 bits wrap as unsigned arithmetic does; `whole` stops growing once it is too big.
+    std::uint64_t whole = 0;
     for (; i < text.size(); ++i) {
         const char c = text[i];
         const unsigned digit = c >= '0' && c <= '9'   ? unsigned(c - '0')
@@ -207,9 +207,18 @@ std::uint32_t readSettingNumber(std::string_view text) {
                                                       : UINT_MAX;
         if (digit >= base)
             break;
-        value = value * base + digit;
+        number.low32 = number.low32 * base + digit;
+        if (!number.above32) {
+            whole = whole * base + digit;
+            number.above32 = whole > UINT32_MAX;
+        }
     }
-    return negative ? 0u - value : value;
+    return number;
+}
+
+std::uint32_t readSettingNumber(std::string_view text) {
+    const WrittenNumber number = readWrittenNumber(text);
+    return number.negative ? 0u - number.low32 : number.low32;
 }
 
 void CSettingData::Save() {

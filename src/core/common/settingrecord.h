@@ -52,9 +52,17 @@ public:
 
 extern CSettingData &g_settingRecord;
 
-// Reads a stored number; never fails. Leading blanks and signs are skipped (the last sign
-// counts), 0x, 0b and 0o choose the base, digits are read up to the first other character, and
-// the low 32 bits are kept: " 12px" gives 12, "0x10" 16, "abc" 0, "-1" 4294967295.
+// A number as the file or the user wrote it; reading never fails. Leading blanks and signs are
+// skipped (the last sign counts), 0x, 0b and 0o choose the base, and digits are read up to the
+// first other character: " 12px" gives 12, "0x10" 16, "abc" 0.
+struct WrittenNumber {
+    bool negative = false;
+    std::uint32_t low32 = 0; // the low 32 bits of the digits' value
+    bool above32 = false;    // the value does not fit in 32 bits
+};
+WrittenNumber readWrittenNumber(std::string_view text);
+
+// A stored number: its low 32 bits, so "-1" gives 4294967295.
 std::uint32_t readSettingNumber(std::string_view text);
 
 // The default date template.
