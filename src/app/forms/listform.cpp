@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyleOption>
 #include <QTableWidget>
 
 #include <algorithm>
@@ -22,6 +23,28 @@ QPushButton* button(const QString& text, const QString& accessibleName)
     b->setFocusPolicy(Qt::ClickFocus);
     return b;
 }
+
+// The grid's column captions. Qt sizes header sections as if their captions were bold (for
+// highlighted sections, which this grid never shows), and so loads a bold face and its
+// Japanese fallback at start only to measure; here they are measured as drawn.
+class RegularHeader : public QHeaderView {
+public:
+    explicit RegularHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent)
+    {
+        setSectionsClickable(true);
+        setHighlightSections(false);
+    }
+
+protected:
+    QSize sectionSizeFromContents(int logicalIndex) const override
+    {
+        QStyleOptionHeader option;
+        initStyleOption(&option);
+        option.section = logicalIndex;
+        option.text = model()->headerData(logicalIndex, orientation()).toString();
+        return style()->sizeFromContents(QStyle::CT_HeaderSection, &option, QSize(), this);
+    }
+};
 
 } // namespace
 
@@ -53,14 +76,16 @@ ListForm::ListForm(const QString& caption, const QString& name,
     sideLayout->dock(downButton, Dock::Top, 20);
     sideLayout->dock(deleteButton, Dock::Top, 20);
 
-    listView = new QTableWidget(0, static_cast<int>(columns.size()));
+    listView = new QTableWidget;
+    // Before the columns exist, or Qt's own header would measure them first.
+    listView->setHorizontalHeader(new RegularHeader(listView));
+    listView->setColumnCount(static_cast<int>(columns.size()));
     listView->setAccessibleName(name + ".list");
     listView->setSelectionBehavior(QAbstractItemView::SelectRows);
     listView->setSelectionMode(QAbstractItemView::ExtendedSelection);
     listView->setShowGrid(true);
     listView->setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
     listView->verticalHeader()->hide();
-    listView->horizontalHeader()->setHighlightSections(false);
     listView->setWordWrap(false);
     for (int c = 0; c < static_cast<int>(columns.size()); ++c) {
         listView->setHorizontalHeaderItem(c, new QTableWidgetItem(columns[c].first));
