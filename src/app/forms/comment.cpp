@@ -35,16 +35,23 @@ Comment::Comment(QWidget* parent) : QPlainTextEdit(parent)
     connect(this, &QPlainTextEdit::textChanged, this,
             [this] { g_forms.commentText = toPlainText().toStdString(); });
     g_forms.commentFields.push_back(this);
-    reset();
+    // While the hint shows, the other fields already show it: lay out this box's text only.
+    if (g_forms.commentEntered)
+        reset();
+    else
+        showHint(this);
     new MyTextContextMenu(this);
+}
+
+void Comment::showHint(Comment* box)
+{
+    box->setPlainText(hintText);
+    setTextColor(box, hintColor);
 }
 
 void Comment::reset()
 {
-    forEachField(g_forms.commentFields, [](Comment* box) {
-        box->setPlainText(hintText);
-        setTextColor(box, hintColor);
-    });
+    forEachField(g_forms.commentFields, showHint);
     g_forms.commentEntered = false;
 }
 

@@ -21,4 +21,8 @@ public:
 protected:
     // The first focus of any comment field clears the hint from all of them.
     void focusInEvent(QFocusEvent* event) override;
+
+private:
+    // The grey hint in `box` alone.
+    static void showHint(Comment* box);
 };
