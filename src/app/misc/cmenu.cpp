@@ -17,6 +17,13 @@ MyTextContextMenu::MyTextContextMenu(QPlainTextEdit* box) : MyTextContextMenu(bo
 MyTextContextMenu::MyTextContextMenu(QWidget* box, QWidget* surface) : QMenu(box)
 {
     connect(this, &QMenu::aboutToShow, this, &MyTextContextMenu::onPopup);
+    box->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(box, &QWidget::customContextMenuRequested, this,
+            [this, surface](const QPoint& pos) { popup(surface->mapToGlobal(pos)); });
+}
+
+void MyTextContextMenu::addItems()
+{
     undoItem = addAction("元に戻す(&U)", this, &MyTextContextMenu::undo);
     addSeparator();
     cutItem = addAction("切り取り(&T)", this, &MyTextContextMenu::cut);
@@ -25,14 +32,14 @@ MyTextContextMenu::MyTextContextMenu(QWidget* box, QWidget* surface) : QMenu(box
     deleteItem = addAction("削除(&D)", this, &MyTextContextMenu::deleteSelection);
     addSeparator();
     selectAllItem = addAction("すべて選択(&A)", this, &MyTextContextMenu::selectAll);
-
-    box->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(box, &QWidget::customContextMenuRequested, this,
-            [this, surface](const QPoint& pos) { popup(surface->mapToGlobal(pos)); });
 }
 
 void MyTextContextMenu::onPopup()
 {
+    // Built on first use: the program has a menu for each of its many text boxes, and
+    // building them all would slow its start.
+    if (!undoItem)
+        addItems();
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
     const bool canPaste = data && data->hasText();
     const int selected = selectionLength();

@@ -15,18 +15,22 @@ public:
     explicit MyTextContextMenu(QLineEdit* box);
     explicit MyTextContextMenu(QPlainTextEdit* box);
 
-    QAction* undoItem;
-    QAction* copyItem;
-    QAction* cutItem;
-    QAction* pasteItem;
-    QAction* deleteItem;
-    QAction* selectAllItem;
+    // Null until the menu first opens.
+    QAction* undoItem = nullptr;
+    QAction* copyItem = nullptr;
+    QAction* cutItem = nullptr;
+    QAction* pasteItem = nullptr;
+    QAction* deleteItem = nullptr;
+    QAction* selectAllItem = nullptr;
 
-    // Sets the items' enabled states; runs each time before the menu opens.
+    // Adds the items the first time, then sets their enabled states; runs each time before
+    // the menu opens.
     void onPopup();
 
 private:
     MyTextContextMenu(QWidget* box, QWidget* surface);
+
+    void addItems();
 
     // Exactly one of these is set: the box this menu serves.
     QLineEdit* m_line = nullptr;
