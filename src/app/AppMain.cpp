@@ -8,17 +8,32 @@
 
 #include <QCloseEvent>
 #include <QIcon>
+#include <QImageReader>
+#include <QPixmap>
 #include <QShortcut>
 #include <QTabWidget>
 
 MainWindow* mainWindow = nullptr;
+
+namespace {
+
+// Read as PNG outright: asked to guess the format, the image reader loads every image format
+// plugin there is to ask each of them.
+QIcon loadWindowIcon()
+{
+    QImageReader reader(":/icons/remarkist.png", "png");
+    reader.setAutoDetectImageFormat(false);
+    return QIcon(QPixmap::fromImage(reader.read()));
+}
+
+} // namespace
 
 MainWindow::MainWindow()
 {
     mainWindow = this;
     setClientSize(640, 480);
     setWindowTitle("Remarkist");
-    setWindowIcon(QIcon(":/icons/remarkist.png"));
+    setWindowIcon(loadWindowIcon());
 
     // Both act whichever control of the window has the focus.
     auto* copy = new QShortcut(QKeySequence(Qt::SHIFT | Qt::CTRL | Qt::Key_C), this);
