@@ -1,13 +1,17 @@
 #pragma once
 
+#include "AppMain.h"
 #include "common/settingrecord.h"
 #include "forms/shared.h"
 #include "platform/platform.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QTemporaryDir>
 #include <QWidget>
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -84,4 +88,30 @@ protected:
 
     RecordingSounds sounds;
     RecordingClipboard clipboard;
+};
+
+// A main window built in a fresh current directory (it reads and writes setting.dat there),
+// over an empty settings tree.
+class WindowTest : public AppTest {
+protected:
+    void SetUp() override
+    {
+        AppTest::SetUp();
+        ASSERT_TRUE(dir.isValid());
+        previous = QDir::currentPath();
+        QDir::setCurrent(dir.path());
+        g_settingRecord.m_setting.root()->clear();
+        window = std::make_unique<MainWindow>();
+    }
+    void TearDown() override
+    {
+        window.reset();
+        QDir::setCurrent(previous);
+        AppTest::TearDown();
+    }
+
+public:
+    QTemporaryDir dir;
+    QString previous;
+    std::unique_ptr<MainWindow> window;
 };

@@ -30,26 +30,14 @@
 
 namespace {
 
-// A main window in a fresh current directory (it reads and writes setting.dat there), with
-// the test settings and the date "2026/12/08" in every date field.
-class Pages : public AppTest {
+// The main window with the test settings and the date "2026/12/08" in every date field.
+class Pages : public WindowTest {
 protected:
     void SetUp() override
     {
-        AppTest::SetUp();
-        ASSERT_TRUE(dir.isValid());
-        previous = QDir::currentPath();
-        QDir::setCurrent(dir.path());
-        g_settingRecord.m_setting.root()->clear();
-        window = std::make_unique<MainWindow>();
+        WindowTest::SetUp();
         useTestSettings();
         window->functionPage()->date->update();
-    }
-    void TearDown() override
-    {
-        window.reset();
-        QDir::setCurrent(previous);
-        AppTest::TearDown();
     }
 
 public:
@@ -78,10 +66,6 @@ public:
         params->descriptionBox->setText(description);
         params->insertButton->click();
     }
-
-    QTemporaryDir dir;
-    QString previous;
-    std::unique_ptr<MainWindow> window;
 };
 
 TEST_F(Pages, CopyToClipboardRendersThePageWithItsSettings)

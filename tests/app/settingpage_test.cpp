@@ -27,22 +27,12 @@ using SS = SettingData::SpacingStyle;
 
 // Every test runs in a fresh current directory (setting.dat is opened by its bare name),
 // with an empty settings tree and a newly built main window holding the page.
-class SettingPage : public AppTest {
+class SettingPage : public WindowTest {
 protected:
     void SetUp() override {
-        AppTest::SetUp();
-        ASSERT_TRUE(dir.isValid());
-        previous = QDir::currentPath();
-        QDir::setCurrent(dir.path());
-        g_settingRecord.m_setting.root()->clear();
-        window = std::make_unique<MainWindow>();
+        WindowTest::SetUp();
         page = window->findChild<Setting *>();
         ASSERT_NE(page, nullptr);
-    }
-    void TearDown() override {
-        window.reset();
-        QDir::setCurrent(previous);
-        AppTest::TearDown();
     }
 
     QLineEdit *box(const char *name) const { return control<QLineEdit>(page, name); }
@@ -50,9 +40,6 @@ protected:
     void type(const char *name, const QString &text) const { box(name)->setText(text); }
     std::string text(const char *name) const { return box(name)->text().toStdString(); }
 
-    QTemporaryDir dir;
-    QString previous;
-    std::unique_ptr<MainWindow> window;
     Setting *page = nullptr;
 };
 
