@@ -1,7 +1,6 @@
 #include "forms/date.h"
 
 #include "forms/shared.h"
-#include "misc/cmenu.h"
 #include "misc/date.h"
 #include "misc/dock.h"
 
@@ -21,14 +20,8 @@ Date::Date(QWidget* parent) : QWidget(parent)
     layout->dock(updateButton, Dock::Right, 50);
     updateButton->setFocusPolicy(Qt::ClickFocus);
     connect(updateButton, &QPushButton::clicked, this, &Date::onUpdateClick);
-    textBox = new QLineEdit;
-    textBox->setAccessibleName("date");
-    keepSingleLine(textBox);
+    textBox = sharedLineEdit("date", g_forms.dateText, g_forms.dateFields);
     layout->dock(textBox, Dock::Fill);
-    connect(textBox, &QLineEdit::textChanged, this,
-            [](const QString& text) { g_forms.dateText = text.toStdString(); });
-    new MyTextContextMenu(textBox);
-    g_forms.dateFields.push_back(textBox);
     update();
 }
 

@@ -1,24 +1,13 @@
 #include "forms/note.h"
 
 #include "forms/shared.h"
-#include "misc/cmenu.h"
-#include "misc/dock.h"
 
-#include <QLabel>
 #include <QPlainTextEdit>
-
-using Dock = DockLayout::Dock;
 
 Note::Note(QWidget* parent) : QWidget(parent)
 {
-    auto* layout = new DockLayout(this);
-    layout->dock(new QLabel("ノート"), Dock::Top, 20);
-    textBox = new QPlainTextEdit;
-    textBox->setAccessibleName("note");
-    textBox->setTabChangesFocus(true);
-    layout->dock(textBox, Dock::Fill);
+    textBox = labelledTextArea(this, "ノート", "note");
     connect(textBox, &QPlainTextEdit::textChanged, this, [this] { storeText(text()); });
-    new MyTextContextMenu(textBox);
     g_forms.noteFields.push_back(textBox);
 }
 

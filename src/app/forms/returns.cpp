@@ -1,23 +1,10 @@
 #include "forms/returns.h"
 
-#include "misc/cmenu.h"
-#include "misc/dock.h"
+#include "forms/shared.h"
 
-#include <QLabel>
 #include <QPlainTextEdit>
 
-using Dock = DockLayout::Dock;
-
-Returns::Returns(QWidget* parent) : QWidget(parent)
-{
-    auto* layout = new DockLayout(this);
-    layout->dock(new QLabel("戻り値"), Dock::Top, 20);
-    textBox = new QPlainTextEdit;
-    textBox->setAccessibleName("returns");
-    textBox->setTabChangesFocus(true);
-    layout->dock(textBox, Dock::Fill);
-    new MyTextContextMenu(textBox);
-}
+Returns::Returns(QWidget* parent) : QWidget(parent) { textBox = labelledTextArea(this, "戻り値", "returns"); }
 
 std::string Returns::text() const { return textBox->toPlainText().toStdString(); }
 

@@ -1,6 +1,11 @@
 #include "forms/shared.h"
 
+#include "misc/cmenu.h"
+#include "misc/dock.h"
+
+#include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QValidator>
 
 SharedForms g_forms;
@@ -38,4 +43,26 @@ public:
 
 } // namespace
 
-void keepSingleLine(QLineEdit* box) { box->setValidator(new SingleLineValidator(box)); }
+QLineEdit* sharedLineEdit(const char* name, std::string& shared, std::vector<QPointer<QLineEdit>>& fields)
+{
+    auto* box = new QLineEdit;
+    box->setAccessibleName(name);
+    box->setValidator(new SingleLineValidator(box));
+    QObject::connect(box, &QLineEdit::textChanged, box,
+                     [&shared](const QString& text) { shared = text.toStdString(); });
+    new MyTextContextMenu(box);
+    fields.push_back(box);
+    return box;
+}
+
+QPlainTextEdit* labelledTextArea(QWidget* form, const char* label, const char* name)
+{
+    auto* layout = new DockLayout(form);
+    layout->dock(new QLabel(label), DockLayout::Dock::Top, 20);
+    auto* box = new QPlainTextEdit;
+    box->setAccessibleName(name);
+    box->setTabChangesFocus(true);
+    layout->dock(box, DockLayout::Dock::Fill);
+    new MyTextContextMenu(box);
+    return box;
+}

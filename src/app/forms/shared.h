@@ -7,6 +7,7 @@
 
 class QLineEdit;
 class QPlainTextEdit;
+class QWidget;
 class Comment;
 
 // What the date, summary, comment and note fields of all pages share: one text per kind
@@ -37,6 +38,11 @@ template <class Box, class F> void forEachField(const std::vector<QPointer<Box>>
             f(box.data());
 }
 
-// A single-line field: line breaks that arrive by paste or by a program's text become single
+// The one-line text box of a shared field (date, summary): every edit becomes `shared`, and the
+// box joins `fields`. Line breaks that arrive by paste or by a program's text become single
 // spaces ("a\r\nb\nc" shows as "a b c"), so the text stays one line of the comment.
-void keepSingleLine(QLineEdit* box);
+QLineEdit* sharedLineEdit(const char* name, std::string& shared, std::vector<QPointer<QLineEdit>>& fields);
+
+// The multi-line box of the note and return-value forms: `label` docked on top, the box
+// (Enter makes a new line, Tab moves on) filling the rest of `form`.
+QPlainTextEdit* labelledTextArea(QWidget* form, const char* label, const char* name);

@@ -1,7 +1,6 @@
 #include "forms/summary.h"
 
 #include "forms/shared.h"
-#include "misc/cmenu.h"
 #include "misc/dock.h"
 
 #include <QLabel>
@@ -13,14 +12,8 @@ Summary::Summary(QWidget* parent) : QWidget(parent)
 {
     auto* layout = new DockLayout(this);
     layout->dock(new QLabel("説明"), Dock::Left, 50);
-    textBox = new QLineEdit;
-    textBox->setAccessibleName("summary");
-    keepSingleLine(textBox);
+    textBox = sharedLineEdit("summary", g_forms.summaryText, g_forms.summaryFields);
     layout->dock(textBox, Dock::Fill);
-    connect(textBox, &QLineEdit::textChanged, this,
-            [](const QString& text) { g_forms.summaryText = text.toStdString(); });
-    new MyTextContextMenu(textBox);
-    g_forms.summaryFields.push_back(textBox);
 }
 
 bool Summary::focusInput()
