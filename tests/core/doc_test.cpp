@@ -318,6 +318,8 @@ TEST_F(DocTest, RegressionTabParamsLineUpOnScreen) {
         {"in and out, size 8", 8, {{"in", "longername", "a"}, {"out", "y", "b"}},
          {"\\param[in]\tlongername\ta", "\\param[out]\ty\t\tb"}},
         {"one parameter unchanged", 4, {{"in", "x", "a"}}, {"\\param[in]\tx\ta"}},
+        {"tabs inside direction and name", 4, {{"i\tn", "a\tb", "d"}, {"out", "x", "e"}},
+         {"\\param[i\tn]\ta\tb\td", "\\param[out]\tx\t\t\te"}},
     };
     // clang-format on
     for (const Row &row : rows) {

@@ -16,6 +16,7 @@ TEST_F(LinesTest, SplitLines) {
         const char *name;
         std::string text;
         Lines expected;
+        std::string lead = "";
     };
     const Row rows[] = {
         {"empty text is one blank line", "", {""}},
@@ -26,9 +27,28 @@ TEST_F(LinesTest, SplitLines) {
         {"two trailing CR LF give one blank", "w\r\n\r\n", {"w", ""}},
         {"leading blanks stay", "\r\n\r\nw", {"", "", "w"}},
         {"CR CR LF", "a\r\r\nb", {"a", "", "b"}},
+        {"lead before the first line only", "a\r\nb", {"> a", "b"}, "> "},
+        {"lead on empty text", "", {"> "}, "> "},
+        {"lead on a lone break", "\n", {"> "}, "> "},
     };
     for (const Row &row : rows)
-        EXPECT_EQ(splitLines(row.text), row.expected) << row.name;
+        EXPECT_EQ(splitLines(row.text, row.lead), row.expected) << row.name;
+}
+
+// Lines share one buffer: where one line ends and the next begins must survive every edit.
+TEST_F(LinesTest, LineBoundaries) {
+    EXPECT_NE((Lines{"ab"}), (Lines{"a", "b"}));
+    EXPECT_NE((Lines{""}), Lines{});
+
+    Lines lines{"a", "bc"};
+    lines.append({"", "d"}, "> ");
+    EXPECT_EQ(lines, (Lines{"a", "bc", "> ", "> d"}));
+    lines.pop_back();
+    lines.extend("x");
+    lines.push_back(lines[1]);
+    EXPECT_EQ(lines, (Lines{"a", "bc", "> x", "bc"}));
+    EXPECT_EQ(joinLines(lines), "a\r\nbc\r\n> x\r\nbc");
+    EXPECT_THROW(lines.at(4), std::out_of_range);
 }
 
 TEST_F(LinesTest, JoinAndTrim) {
@@ -74,10 +94,12 @@ TEST_F(LinesTest, DisplayWidth) {
         const char *name;
         std::string line;
         std::uint32_t width;
-        std::size_t expected;
+        std::size_t expected, from = 0;
     };
     const Row rows[] = {
         {"no tab", "abc", 4, 3},
+        {"starting at column 3", "ab\tc", 4, 9, 3},
+        {"starting on a stop", "\tx", 4, 9, 4},
         {"empty", "", 4, 0},
         {"lone tab", "\t", 4, 4},
         {"tab mid-stop", "ab\tc", 4, 5},
@@ -87,7 +109,25 @@ TEST_F(LinesTest, DisplayWidth) {
         {"width 0 is taken as 1", "a\tb", 0, 3},
     };
     for (const Row &row : rows)
-        EXPECT_EQ(displayWidth(row.line, row.width), row.expected) << row.name;
+        EXPECT_EQ(displayWidth(row.line, row.width, row.from), row.expected) << row.name;
+}
+
+TEST_F(LinesTest, TabStopAfter) {
+    struct Row {
+        const char *name;
+        std::size_t end;
+        std::uint32_t width;
+        std::size_t column, expected;
+    };
+    const Row rows[] = {
+        {"the column when it is further", 7, 4, 12, 12},
+        {"an end on a stop goes a full stop", 4, 4, 1, 8},
+        {"an end on the column passes it", 12, 4, 12, 16},
+        {"a column between stops rounds up", 1, 4, 9, 12},
+        {"width 0 is taken as 1", 0, 0, 3, 3},
+    };
+    for (const Row &row : rows)
+        EXPECT_EQ(tabStopAfter(row.end, row.width, row.column), row.expected) << row.name;
 }
 
 TEST_F(LinesTest, PadLabel) {

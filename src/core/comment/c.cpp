@@ -4,11 +4,11 @@
 
 #include <utility>
 
-Lines CommentCStyle::format(Lines lines) const {
-    return frameBlock(std::move(lines), '*');
+Lines CommentCStyle::format(const Lines &lines) const {
+    return frameBlock(lines, '*');
 }
 
-Lines frameBlock(Lines lines, char mark) {
+Lines frameBlock(const Lines &lines, char mark) {
     if (lines.empty())
         return {""};
     const SettingData &s = g_settingData;
@@ -16,19 +16,16 @@ Lines frameBlock(Lines lines, char mark) {
     const std::string prefix =
         s.spacingStyle() == SettingData::SpacingStyle::Space ? padLabel(base) : base + '\t';
     // Boxed, both are the box width long: "/*****" and " ****/".
-    std::string head(s.boxingHeadStyle() ? s.boxWidth() : 3, mark);
-    head.front() = '/';
-    std::string foot(s.boxingFootStyle() ? s.boxWidth() : 3, mark);
-    foot.front() = ' ';
-    foot.back() = '/';
+    const std::size_t head = s.boxingHeadStyle() ? s.boxWidth() : 3;
+    const std::size_t foot = s.boxingFootStyle() ? s.boxWidth() : 3;
 
     Lines framed;
-    framed.reserve(lines.size() + 2);
-    framed.push_back(std::move(head));
-    for (std::string &line : lines) {
-        line.insert(0, prefix);
-        framed.push_back(std::move(line));
-    }
-    framed.push_back(std::move(foot));
+    framed.reserve(lines.size() + 2, head + lines.bytes() + lines.size() * prefix.size() + foot);
+    framed.push_back("/");
+    framed.extend(head - 1, mark);
+    framed.append(lines, prefix);
+    framed.push_back(" ");
+    framed.extend(foot - 2, mark);
+    framed.extend("/");
     return framed;
 }

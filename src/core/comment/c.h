@@ -5,9 +5,9 @@
 // "/**" ... " */", with " *" before every body line.
 class CommentCStyle : public CommentStyle {
 public:
-    Lines format(Lines lines) const override;
+    Lines format(const Lines &lines) const override;
 };
 
 // The block framing shared by the C-like and nesting styles, which differ only in the mark:
 // frameBlock({"S"}, '+') with Tab and no boxes gives {"/++", " +\tS", " +/"}.
-Lines frameBlock(Lines lines, char mark);
+Lines frameBlock(const Lines &lines, char mark);

@@ -4,6 +4,6 @@
 
 #include <utility>
 
-Lines CommentDStyle::format(Lines lines) const {
-    return frameBlock(std::move(lines), '+');
+Lines CommentDStyle::format(const Lines &lines) const {
+    return frameBlock(lines, '+');
 }

@@ -5,5 +5,5 @@
 // "/++" ... " +/", with " +" before every body line.
 class CommentDStyle : public CommentStyle {
 public:
-    Lines format(Lines lines) const override;
+    Lines format(const Lines &lines) const override;
 };

@@ -7,5 +7,5 @@
 class CommentStyle {
 public:
     virtual ~CommentStyle() = default;
-    virtual Lines format(Lines lines) const = 0;
+    virtual Lines format(const Lines &lines) const = 0;
 };

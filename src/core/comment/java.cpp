@@ -4,22 +4,26 @@
 
 #include <utility>
 
-Lines CommentJavaStyle::format(Lines lines) const {
+Lines CommentJavaStyle::format(const Lines &lines) const {
     const SettingData &s = g_settingData;
     const std::string prefix =
         s.spacingStyle() == SettingData::SpacingStyle::Space ? padLabel("///") : "///\t";
     // A single line stays a single line: boxing it would triple its height.
     const bool boxable = lines.size() >= 2;
 
+    const std::size_t head = boxable && s.boxingHeadStyle() ? s.boxWidth() : 0;
+    const std::size_t foot = boxable && s.boxingFootStyle() ? s.boxWidth() : 0;
+
     Lines framed;
-    framed.reserve(lines.size() + 2);
-    if (boxable && s.boxingHeadStyle())
-        framed.emplace_back(s.boxWidth(), '/');
-    for (std::string &line : lines) {
-        line.insert(0, prefix);
-        framed.push_back(std::move(line));
+    framed.reserve(lines.size() + 2, head + lines.bytes() + lines.size() * prefix.size() + foot);
+    if (head) {
+        framed.push_back("");
+        framed.extend(head, '/');
     }
-    if (boxable && s.boxingFootStyle())
-        framed.emplace_back(s.boxWidth(), '/');
+    framed.append(lines, prefix);
+    if (foot) {
+        framed.push_back("");
+        framed.extend(foot, '/');
+    }
     return framed;
 }

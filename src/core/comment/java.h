@@ -5,5 +5,5 @@
 // "///" before every body line; box lines of "/" only around two lines or more.
 class CommentJavaStyle : public CommentStyle {
 public:
-    Lines format(Lines lines) const override;
+    Lines format(const Lines &lines) const override;
 };

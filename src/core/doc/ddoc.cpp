@@ -33,19 +33,15 @@ Lines indentedColumns(std::string_view header, const std::vector<Row> &rows, std
     for (const Row &row : rows)
         longest = std::max(longest, width + row.head.size());
 
-    Lines section;
-    section.reserve(rows.size() + 1);
-    section.emplace_back(header);
+    Lines section{header};
+    // Room for every line: the padding ends less than a tab stop past the column.
+    section.reserve(rows.size(), rows.size() * (longest + 1 + width + separator.size()));
     for (const Row &row : rows) {
-        std::string line;
-        // Room for the whole line: the padding ends less than a tab stop past the column.
-        line.reserve(longest + 1 + width + separator.size() + row.tail.size());
-        line += lead;
-        line += row.head;
-        padToColumn(line, isTab(), width, longest + 1);
-        line += separator;
-        line += row.tail;
-        section.push_back(std::move(line));
+        section.push_back(lead);
+        section.extend(row.head);
+        padToColumn(section, isTab(), width, longest + 1);
+        section.extend(separator);
+        section.extend(row.tail);
     }
     return section;
 }
@@ -74,16 +70,15 @@ Lines DDocumentStyle::noteSection() const {
 Lines DDocumentStyle::returnsSection() const {
     if (m_returns.empty())
         return {};
-    Lines lines = trimTrailingEmpty(splitLines(m_returns));
+    const Lines lines = trimTrailingEmpty(splitLines(m_returns));
     if (lines.size() == 1) {
-        lines[0].insert(0, isTab() ? std::string("Returns:\t") : padLabel("Returns:"));
-        return lines;
+        std::string line = isTab() ? std::string("Returns:\t") : padLabel("Returns:");
+        line += lines.front();
+        return {line};
     }
-    const std::string lead = indent();
-    for (std::string &line : lines)
-        line.insert(0, lead);
-    lines.insert(lines.begin(), "Returns:");
-    return lines;
+    Lines section{"Returns:"};
+    section.append(lines, indent());
+    return section;
 }
 
 Lines DDocumentStyle::throwsSection() const {

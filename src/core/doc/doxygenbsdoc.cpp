@@ -50,9 +50,7 @@ Lines DoxygenDocumentStyle::copyrightSection() const {
 Lines DoxygenDocumentStyle::noteSection() const {
     if (m_note.empty())
         return {};
-    Lines lines = splitLines(m_note);
-    lines[0].insert(0, command("note") + '\t');
-    return trimTrailingEmpty(std::move(lines));
+    return trimTrailingEmpty(splitLines(m_note, command("note") + '\t'));
 }
 
 Lines DoxygenDocumentStyle::returnsSection() const {
@@ -61,13 +59,14 @@ Lines DoxygenDocumentStyle::returnsSection() const {
     Lines lines = trimTrailingEmpty(splitLines(m_returns));
     const bool space = g_settingData.spacingStyle() == Spacing::Space;
     if (lines.size() == 1) {
-        lines[0].insert(0, space ? padLabel(command("return")) : command("return") + '\t');
-        return lines;
+        std::string line = space ? padLabel(command("return")) : command("return") + '\t';
+        line += lines.front();
+        return {line};
     }
 
     std::vector<ValuePair> pairs;
     pairs.reserve(lines.size());
-    for (const std::string &line : lines) {
+    for (std::string_view line : lines) {
         const std::optional<ValuePair> pair = splitValuePair(line);
         if (!pair)
             break;
@@ -76,11 +75,9 @@ Lines DoxygenDocumentStyle::returnsSection() const {
     if (pairs.size() == lines.size())
         return commandColumns("retval", pairs);
 
-    const std::string lead = indent();
-    for (std::string &line : lines)
-        line.insert(0, lead);
-    lines.insert(lines.begin(), command("return"));
-    return lines;
+    Lines section{command("return")};
+    section.append(lines, indent());
+    return section;
 }
 
 Lines DoxygenDocumentStyle::throwsSection() const {
@@ -104,16 +101,13 @@ Lines DoxygenDocumentStyle::commandColumns(std::string_view name, const std::vec
     const std::size_t column = longest + labelWidth + 1;
 
     Lines section;
-    section.reserve(rows.size());
+    // Room for every line: the padding ends less than a tab stop past the column.
+    section.reserve(rows.size(), rows.size() * (column + s.tabWidth()));
     for (const ValuePair &row : rows) {
-        std::string line;
-        // Room for the whole line: the padding ends less than a tab stop past the column.
-        line.reserve(column + s.tabWidth() + row.description.size());
-        line += label;
-        line += row.value;
-        padToColumn(line, s.spacingStyle() == Spacing::Tab, s.tabWidth(), column);
-        line += row.description;
-        section.push_back(std::move(line));
+        section.push_back(label);
+        section.extend(row.value);
+        padToColumn(section, s.spacingStyle() == Spacing::Tab, s.tabWidth(), column);
+        section.extend(row.description);
     }
     return section;
 }
@@ -123,33 +117,33 @@ Lines DoxygenDocumentStyle::paramsSection() const {
     const std::uint32_t width = g_settingData.tabWidth();
     const std::string param = command("param[");
 
-    std::size_t longestHead = 0, longestName = 0;
+    std::size_t longestHead = 0, bytes = 0;
     for (const ParamEntry &entry : m_params) {
         longestHead = std::max(longestHead, param.size() + entry.direction.size() + 1);
-        longestName = std::max(longestName, entry.name.size());
+        bytes += entry.direction.size() + entry.name.size() + entry.description.size();
     }
     const std::size_t nameColumn = longestHead + 1;
 
     // Measured on screen rather than in bytes: a tab that pads "[in]" further than "[inout]"
-    // would otherwise leave the shorter direction's description one tab stop behind.
-    Lines section;
-    section.reserve(m_params.size());
+    // would otherwise leave the shorter direction's description one tab stop behind. The name
+    // starts on a tab stop, so its tabs widen it as they would at column 0.
     std::size_t longest = 0;
     for (const ParamEntry &entry : m_params) {
-        std::string line;
-        // Room for the whole line: each padding ends less than a tab stop past its column.
-        line.reserve(nameColumn + width + longestName + width + entry.description.size());
-        line += param;
-        line += entry.direction;
-        line += ']';
-        padToColumn(line, useTab, width, nameColumn);
-        line += entry.name;
-        longest = std::max(longest, displayWidth(line, width));
-        section.push_back(std::move(line));
+        const std::size_t head = displayWidth(entry.direction, width, param.size()) + 1;
+        longest = std::max(longest, displayWidth(entry.name, width, tabStopAfter(head, width, nameColumn)));
     }
-    for (std::size_t i = 0; i < m_params.size(); ++i) {
-        padToColumn(section[i], useTab, width, longest + 1);
-        section[i] += m_params[i].description;
+
+    Lines section;
+    // Room for every line: each padding ends less than a tab stop past its column.
+    section.reserve(m_params.size(), bytes + m_params.size() * (param.size() + 1 + 2 * width + longest));
+    for (const ParamEntry &entry : m_params) {
+        section.push_back(param);
+        section.extend(entry.direction);
+        section.extend("]");
+        padToColumn(section, useTab, width, nameColumn);
+        section.extend(entry.name);
+        padToColumn(section, useTab, width, longest + 1);
+        section.extend(entry.description);
     }
     return section;
 }

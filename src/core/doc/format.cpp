@@ -6,11 +6,11 @@
 
 namespace {
 
-void appendParagraph(Lines &document, Lines section) {
+void appendParagraph(Lines &document, const Lines &section) {
     if (section.empty())
         return;
-    document.emplace_back();
-    appendLines(document, std::move(section));
+    document.push_back("");
+    document.append(section);
 }
 
 } // namespace
@@ -18,7 +18,7 @@ void appendParagraph(Lines &document, Lines section) {
 Lines DocumentStyle::summarySection() const {
     if (m_summary.empty())
         return {};
-    return Lines(1, m_summary);
+    return {m_summary};
 }
 
 Lines DocumentStyle::commentSection() const {
@@ -27,43 +27,39 @@ Lines DocumentStyle::commentSection() const {
     return trimTrailingEmpty(splitLines(m_comment));
 }
 
-Lines DocumentStyle::introduction(std::size_t room) const {
+Lines DocumentStyle::compose(bool blank, std::initializer_list<const Lines *> block) const {
     if (m_summary.empty())
         throw Orvex::Exception("概要は必ず記述する必要があります。");
-    Lines comment = commentSection(), note = noteSection();
+    const Lines comment = commentSection(), note = noteSection();
+    std::size_t lines = 4 + comment.size() + note.size();
+    std::size_t bytes = m_summary.size() + comment.bytes() + note.bytes();
+    for (const Lines *section : block) {
+        lines += section->size();
+        bytes += section->bytes();
+    }
     Lines document;
-    document.reserve(1 + 1 + comment.size() + 1 + note.size() + room);
+    document.reserve(lines, bytes);
     document.push_back(m_summary);
-    appendParagraph(document, std::move(comment));
-    appendParagraph(document, std::move(note));
+    appendParagraph(document, comment);
+    appendParagraph(document, note);
+    if (blank)
+        document.push_back("");
+    for (const Lines *section : block)
+        document.append(*section);
     return document;
 }
 
 Lines DocumentStyle::functionDocument() const {
-    Lines params = paramsSection(), returns = returnsSection(), throws = throwsSection();
-    const bool blank = blankBeforeFunctionBlock(params, returns, throws);
-    Lines document = introduction(blank + params.size() + returns.size() + throws.size());
-    if (blank)
-        document.emplace_back();
-    appendLines(document, std::move(params));
-    appendLines(document, std::move(returns));
-    appendLines(document, std::move(throws));
-    return document;
+    const Lines params = paramsSection(), returns = returnsSection(), throws = throwsSection();
+    return compose(blankBeforeFunctionBlock(params, returns, throws), {&params, &returns, &throws});
 }
 
 Lines DocumentStyle::classDocument() const {
-    return introduction(0);
+    return compose(false, {});
 }
 
 Lines DocumentStyle::fileDocument() const {
-    Lines date = dateSection(), author = authorSection(), copyright = copyrightSection();
+    const Lines date = dateSection(), author = authorSection(), copyright = copyrightSection();
     // The blank line hangs on the author, so a date without an author follows directly.
-    const bool blank = !author.empty();
-    Lines document = introduction(blank + date.size() + author.size() + copyright.size());
-    if (blank)
-        document.emplace_back();
-    appendLines(document, std::move(date));
-    appendLines(document, std::move(author));
-    appendLines(document, std::move(copyright));
-    return document;
+    return compose(!author.empty(), {&date, &author, &copyright});
 }

@@ -2,6 +2,7 @@
 
 #include "misc/lines.h"
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -48,9 +49,9 @@ public:
     Lines fileDocument() const;
 
 protected:
-    // The summary, then the comment and the note, each after a blank line: the start of every
-    // document, with room for as many lines more. Throws when there is no summary.
-    Lines introduction(std::size_t room) const;
+    // The summary, then the comment and the note, each after a blank line, then the block's
+    // sections, after a blank line when blank is set. Throws when there is no summary.
+    Lines compose(bool blank, std::initializer_list<const Lines *> block) const;
     // Whether a blank line goes before the parameter/return/exception block.
     virtual bool blankBeforeFunctionBlock(const Lines &params, const Lines &returns,
                                           const Lines &throws) const = 0;

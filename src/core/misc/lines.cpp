@@ -3,25 +3,70 @@
 #include "common/settingdata.h"
 
 #include <algorithm>
-#include <iterator>
+#include <stdexcept>
 
-Lines splitLines(std::string_view text) {
-    if (text.empty())
-        return {""};
+Lines::Lines(std::initializer_list<std::string_view> lines) {
+    std::size_t bytes = 0;
+    for (std::string_view line : lines)
+        bytes += line.size();
+    reserve(lines.size(), bytes);
+    for (std::string_view line : lines)
+        push_back(line);
+}
+
+std::string_view Lines::at(std::size_t i) const {
+    if (i >= size())
+        throw std::out_of_range("Lines::at");
+    return (*this)[i];
+}
+
+void Lines::reserve(std::size_t lines, std::size_t bytes) {
+    m_ends.reserve(m_ends.size() + lines);
+    m_text.reserve(m_text.size() + bytes);
+}
+
+void Lines::append(const Lines &lines, std::string_view prefix) {
+    // Sized once, then each line copied in behind its prefix.
+    std::size_t at = m_text.size();
+    m_text.resize(at + lines.m_text.size() + lines.size() * prefix.size());
+    m_ends.reserve(m_ends.size() + lines.size());
+    char *text = m_text.data();
+    for (std::string_view line : lines) {
+        std::copy(prefix.begin(), prefix.end(), text + at);
+        std::copy(line.begin(), line.end(), text + at + prefix.size());
+        at += prefix.size() + line.size();
+        m_ends.push_back(at);
+    }
+}
+
+void Lines::pop_back() {
+    m_ends.pop_back();
+    m_text.resize(m_ends.empty() ? 0 : m_ends.back());
+}
+
+Lines splitLines(std::string_view text, std::string_view lead) {
     Lines lines;
     // Exact for LF and CR LF text, a little short for old CR-only text.
-    lines.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\r' && text[i] != '\n')
-            continue;
-        lines.emplace_back(text.substr(start, i - start));
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-            ++i;
-        start = i + 1;
+    lines.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1,
+                  lead.size() + text.size());
+    lines.push_back(lead);
+    // The next LF and the next CR, each searched again only once passed, so a text without
+    // any CR is scanned for one just once.
+    std::size_t start = 0, lf = text.find('\n'), cr = text.find('\r');
+    for (;;) {
+        if (lf < start)
+            lf = text.find('\n', start);
+        if (cr < start)
+            cr = text.find('\r', start);
+        const std::size_t end = std::min(lf, cr);
+        lines.extend(text.substr(start, end - start));
+        if (end == std::string_view::npos)
+            break;
+        start = end + (end == cr && end + 1 == lf ? 2 : 1);
+        if (start >= text.size()) // a trailing break adds no line
+            break;
+        lines.push_back("");
     }
-    if (start < text.size())
-        lines.emplace_back(text.substr(start));
     return lines;
 }
 
@@ -32,15 +77,12 @@ std::string joinLines(const Lines &lines) {
 std::string joinLines(const Lines &lines, std::string_view separator) {
     if (lines.empty())
         return {};
-    std::size_t size = separator.size() * (lines.size() - 1);
-    for (const std::string &line : lines)
-        size += line.size();
-    std::string text;
-    text.reserve(size);
-    text += lines.front();
+    // Sized once, then each separator and line copied in.
+    std::string text(lines.bytes() + separator.size() * (lines.size() - 1), '\0');
+    char *out = std::copy(lines.front().begin(), lines.front().end(), text.data());
     for (auto line = lines.begin() + 1; line != lines.end(); ++line) {
-        text += separator;
-        text += *line;
+        out = std::copy(separator.begin(), separator.end(), out);
+        out = std::copy((*line).begin(), (*line).end(), out);
     }
     return text;
 }
@@ -51,17 +93,17 @@ Lines trimTrailingEmpty(Lines lines) {
     return lines;
 }
 
-void appendLines(Lines &lines, Lines section) {
-    lines.insert(lines.end(), std::make_move_iterator(section.begin()), std::make_move_iterator(section.end()));
+void appendLines(Lines &lines, const Lines &section) {
+    lines.append(section);
 }
 
 std::string spaces(std::size_t n) {
     return std::string(n, ' ');
 }
 
-std::size_t displayWidth(std::string_view line, std::uint32_t width) {
+std::size_t displayWidth(std::string_view line, std::uint32_t width, std::size_t from) {
     const std::size_t stop = std::max<std::uint32_t>(width, 1);
-    std::size_t w = 0, start = 0;
+    std::size_t w = from, start = 0;
     for (std::size_t tab = line.find('\t'); tab != std::string_view::npos; tab = line.find('\t', start)) {
         w += tab - start;     // the bytes before the tab, one column each
         w += stop - w % stop; // the tab, to the next stop
@@ -70,21 +112,30 @@ std::size_t displayWidth(std::string_view line, std::uint32_t width) {
     return w + line.size() - start;
 }
 
-void padToColumn(std::string &line, bool useTab, std::uint32_t width, std::size_t column) {
+std::size_t tabStopAfter(std::size_t end, std::uint32_t width, std::size_t column) {
     const std::size_t stop = std::max<std::uint32_t>(width, 1);
-    const std::size_t end = displayWidth(line, width);
     // In tab stops: the one after the end, or the first at or after column if that is further.
-    const std::size_t target = std::max(end / stop + 1, (column + stop - 1) / stop);
-    if (useTab)
-        line.append(target - end / stop, '\t');
-    else
-        line.append(target * stop - end, ' ');
+    return std::max(end / stop + 1, (column + stop - 1) / stop) * stop;
 }
 
-Lines alignColumns(bool useTab, std::uint32_t width, std::uint32_t column, Lines lines) {
-    for (std::string &line : lines)
-        padToColumn(line, useTab, width, column);
-    return lines;
+void padToColumn(Lines &lines, bool useTab, std::uint32_t width, std::size_t column) {
+    const std::size_t stop = std::max<std::uint32_t>(width, 1);
+    const std::size_t end = displayWidth(lines.back(), width);
+    const std::size_t target = tabStopAfter(end, width, column);
+    if (useTab)
+        lines.extend(target / stop - end / stop, '\t');
+    else
+        lines.extend(target - end, ' ');
+}
+
+Lines alignColumns(bool useTab, std::uint32_t width, std::uint32_t column, const Lines &lines) {
+    Lines aligned;
+    aligned.reserve(lines.size(), 0);
+    for (std::string_view line : lines) {
+        aligned.push_back(line);
+        padToColumn(aligned, useTab, width, column);
+    }
+    return aligned;
 }
 
 std::string padLabel(std::string_view label) {
