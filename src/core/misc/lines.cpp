@@ -20,21 +20,44 @@ std::string_view Lines::at(std::size_t i) const {
     return (*this)[i];
 }
 
+namespace {
+
+// Copies the bytes to text + at and returns where they end.
+std::size_t copy(std::string_view bytes, char *text, std::size_t at) {
+    std::copy(bytes.begin(), bytes.end(), text + at);
+    return at + bytes.size();
+}
+
+} // namespace
+
 void Lines::reserve(std::size_t lines, std::size_t bytes) {
     m_ends.reserve(m_ends.size() + lines);
-    m_text.reserve(m_text.size() + bytes);
+    m_text.reserve(m_text.size() + lines * lineBreak.size() + bytes);
 }
 
 void Lines::append(const Lines &lines, std::string_view prefix) {
-    // Sized once, then each line copied in behind its prefix.
+    if (lines.empty())
+        return;
+    if (prefix.empty()) {
+        // One copy of the text, the ends shifted by where it lands.
+        if (!empty())
+            m_text += lineBreak;
+        const std::size_t offset = m_text.size();
+        m_text += lines.m_text;
+        m_ends.reserve(m_ends.size() + lines.size());
+        for (std::size_t end : lines.m_ends)
+            m_ends.push_back(offset + end);
+        return;
+    }
+    // Sized once, then every line written in behind a break and the prefix.
     std::size_t at = m_text.size();
-    m_text.resize(at + lines.m_text.size() + lines.size() * prefix.size());
+    m_text.resize(at + (empty() ? 0 : lineBreak.size()) + lines.bytes() + lines.size() * prefix.size());
     m_ends.reserve(m_ends.size() + lines.size());
-    char *text = m_text.data();
+    char *const text = m_text.data();
     for (std::string_view line : lines) {
-        std::copy(prefix.begin(), prefix.end(), text + at);
-        std::copy(line.begin(), line.end(), text + at + prefix.size());
-        at += prefix.size() + line.size();
+        if (!empty())
+            at = copy(lineBreak, text, at);
+        at = copy(line, text, copy(prefix, text, at));
         m_ends.push_back(at);
     }
 }
@@ -47,8 +70,10 @@ void Lines::pop_back() {
 Lines splitLines(std::string_view text, std::string_view lead) {
     Lines lines;
     // Exact for LF and CR LF text, a little short for old CR-only text.
-    lines.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1,
-                  lead.size() + text.size());
+    std::size_t breaks = 0;
+    for (std::size_t lf = text.find('\n'); lf != std::string_view::npos; lf = text.find('\n', lf + 1))
+        ++breaks;
+    lines.reserve(breaks + 1, lead.size() + text.size());
     lines.push_back(lead);
     // The next LF and the next CR, each searched again only once passed, so a text without
     // any CR is scanned for one just once.
@@ -59,30 +84,38 @@ Lines splitLines(std::string_view text, std::string_view lead) {
         if (cr < start)
             cr = text.find('\r', start);
         const std::size_t end = std::min(lf, cr);
-        lines.extend(text.substr(start, end - start));
+        if (start == 0)
+            lines.extend(text.substr(0, end));
+        else
+            lines.push_back(text.substr(start, end - start));
         if (end == std::string_view::npos)
             break;
         start = end + (end == cr && end + 1 == lf ? 2 : 1);
         if (start >= text.size()) // a trailing break adds no line
             break;
-        lines.push_back("");
     }
     return lines;
 }
 
 std::string joinLines(const Lines &lines) {
-    return joinLines(lines, "\r\n");
+    return lines.text();
+}
+
+std::string joinLines(Lines &&lines) {
+    return std::move(lines).text();
 }
 
 std::string joinLines(const Lines &lines, std::string_view separator) {
+    if (separator == "\r\n")
+        return lines.text();
     if (lines.empty())
         return {};
-    // Sized once, then each separator and line copied in.
-    std::string text(lines.bytes() + separator.size() * (lines.size() - 1), '\0');
-    char *out = std::copy(lines.front().begin(), lines.front().end(), text.data());
+    std::string text;
+    text.reserve(lines.bytes());
+    text += lines.front();
     for (auto line = lines.begin() + 1; line != lines.end(); ++line) {
-        out = std::copy(separator.begin(), separator.end(), out);
-        out = std::copy((*line).begin(), (*line).end(), out);
+        text += separator;
+        text += *line;
     }
     return text;
 }

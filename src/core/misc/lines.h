@@ -6,11 +6,13 @@
 #include <iterator>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // An array of lines: the unit passed between the stages of comment generation. A line holds
-// no line break; an empty line is a blank line. The lines sit back to back in one buffer, so a
-// comment of fifty lines costs a few allocations rather than fifty.
+// no line break of its own; an empty line is a blank line. The lines sit in one buffer with CR LF
+// between them, as they go on the clipboard, so a comment of fifty lines costs a few
+// allocations rather than fifty and joining it costs nothing.
 class Lines {
 public:
     class const_iterator {
@@ -52,12 +54,12 @@ public:
     Lines(std::initializer_list<std::string_view> lines);
 
     std::size_t size() const { return m_ends.size(); }
-    // The bytes of all lines together.
+    // The bytes of all lines together, with the CR LF between them.
     std::size_t bytes() const { return m_text.size(); }
     bool empty() const { return m_ends.empty(); }
     std::string_view operator[](std::size_t i) const {
-        const std::size_t start = i == 0 ? 0 : m_ends[i - 1];
-        return std::string_view(m_text).substr(start, m_ends[i] - start);
+        const std::size_t start = i == 0 ? 0 : m_ends[i - 1] + lineBreak.size();
+        return {m_text.data() + start, m_ends[i] - start};
     }
     // operator[] that throws std::out_of_range past the end.
     std::string_view at(std::size_t i) const;
@@ -65,10 +67,15 @@ public:
     std::string_view back() const { return (*this)[size() - 1]; }
     const_iterator begin() const { return {this, 0}; }
     const_iterator end() const { return {this, size()}; }
+    // The lines with CR LF between them and none after the last.
+    const std::string &text() const & { return m_text; }
+    std::string text() && { return std::move(m_text); }
 
     // Room for as many more lines holding as many more bytes in all.
     void reserve(std::size_t lines, std::size_t bytes);
     void push_back(std::string_view line) {
+        if (!m_ends.empty())
+            m_text += lineBreak;
         m_text += line;
         m_ends.push_back(m_text.size());
     }
@@ -88,7 +95,9 @@ public:
     friend bool operator==(const Lines &a, const Lines &b) { return a.m_ends == b.m_ends && a.m_text == b.m_text; }
 
 private:
-    std::string m_text;              // every line, without breaks
+    static constexpr std::string_view lineBreak = "\r\n";
+
+    std::string m_text;              // the lines, CR LF between them
     std::vector<std::size_t> m_ends; // where each line ends in m_text
 };
 
@@ -97,6 +106,7 @@ private:
 Lines splitLines(std::string_view text, std::string_view lead = {});
 // CR LF between lines, none after the last; {} gives "".
 std::string joinLines(const Lines &lines);
+std::string joinLines(Lines &&lines);
 // Same, with a given separator (remarkist-render --lf).
 std::string joinLines(const Lines &lines, std::string_view separator);
 // Drops empty lines from the end.
