@@ -50,6 +50,8 @@ MainWindow::MainWindow()
     // The settings page comes first: the other pages' date fields follow its date format.
     m_setting = new Setting(this);
     m_function = new Functiondoc;
+    // The one page the window opens with; the others wait until it is on screen.
+    m_function->build();
     m_tabs->addTab(m_function, m_function->windowTitle());
     m_class = new Classdoc;
     m_tabs->addTab(m_class, m_class->windowTitle());
@@ -59,6 +61,20 @@ MainWindow::MainWindow()
     m_tabs->setCurrentIndex(0);
     // Connected last: adding the first tab selects it before the other pages exist.
     connect(m_tabs, &QTabWidget::currentChanged, this, &MainWindow::onTabChanged);
+}
+
+void MainWindow::buildPages()
+{
+    for (Page* page : std::initializer_list<Page*>{m_class, m_file, m_setting})
+        page->build();
+}
+
+void MainWindow::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // Show has mapped the window when the event loop next runs; posted calls run there before
+    // any input is read, so the user never meets a page half made. Later shows find them built.
+    QMetaObject::invokeMethod(this, &MainWindow::buildPages, Qt::QueuedConnection);
 }
 
 void MainWindow::setClientSize(int width, int height) { setFixedSize(width, height); }

@@ -24,8 +24,8 @@ class Setting;
 class MainWindow : public QWidget {
     Q_OBJECT
 public:
-    // Builds the settings page first (it loads setting.dat and places this window), then
-    // the function, class and file pages; the function page is selected.
+    // Makes the settings page first (it loads setting.dat and places this window), then
+    // the function, class and file pages; the function page is selected and built.
     MainWindow();
 
     // Fixes the client area (the window cannot be resized by the user).
@@ -38,6 +38,10 @@ public:
     // The global hot key: forward, restored, caret in the summary of the selected page.
     void onHotKey();
 
+    // Builds the pages not shown at start; the window does it itself as soon as it is on
+    // screen, before the first input is handled.
+    void buildPages();
+
     QTabWidget* tabs() const { return m_tabs; }
     Functiondoc* functionPage() const { return m_function; }
     Classdoc* classPage() const { return m_class; }
@@ -48,6 +52,7 @@ protected:
     // The settings page stores the window's position and saves setting.dat; a failed save
     // throws on to the application's error dialog.
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     QTabWidget* m_tabs;

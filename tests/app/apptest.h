@@ -102,6 +102,8 @@ protected:
         QDir::setCurrent(dir.path());
         g_settingRecord.m_setting.root()->clear();
         window = std::make_unique<MainWindow>();
+        // What the program's event loop does first once the window shows.
+        window->buildPages();
     }
     void TearDown() override
     {

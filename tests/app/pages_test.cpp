@@ -11,6 +11,7 @@
 #include "tab/classdoc.h"
 #include "tab/filedoc.h"
 #include "tab/functiondoc.h"
+#include "tab/setting.h"
 
 #include <QClipboard>
 #include <QComboBox>
@@ -286,6 +287,91 @@ TEST_F(Pages, RegressionPastedSummaryStaysOneCommentLine)
     page(0)->summary->textBox->paste();
     ASSERT_TRUE(page(0)->copyToClipboard());
     EXPECT_EQ(clipboard.texts.back(), "/**\r\n *\tfirst line second line\r\n */");
+}
+
+// A window as the program makes it, before its event loop has run: setting.dat holds the
+// author "me" and a spacing size the settings page bounds to 1 when it applies.
+class PagesBuiltLater : public Pages {
+protected:
+    void SetUp() override
+    {
+        Pages::SetUp();
+        window.reset();
+        g_settingRecord.m_author = "me";
+        g_settingRecord.m_spacingSize = 0;
+        g_settingRecord.Save();
+        g_settingRecord.m_setting.root()->clear();
+        window = std::make_unique<MainWindow>();
+    }
+
+    std::vector<Page*> hiddenPages() const
+    {
+        return {window->classPage(), window->filePage(), window->settingPage()};
+    }
+};
+
+TEST_F(PagesBuiltLater, TheHiddenPagesAreBuiltOnceTheWindowShows)
+{
+    EXPECT_TRUE(window->functionPage()->isBuilt());
+    window->show();
+    for (Page* page : hiddenPages())
+        EXPECT_FALSE(page->isBuilt()) << "not before the window is on screen";
+    QCoreApplication::processEvents();
+    for (Page* page : hiddenPages())
+        EXPECT_TRUE(page->isBuilt());
+    EXPECT_EQ(control<QLineEdit>(window->settingPage(), "setting.author")->text(), "me");
+}
+
+TEST_F(PagesBuiltLater, WhateverReachesAPageFirstFindsItAsItWouldHaveBeenAtStart)
+{
+    struct Row {
+        const char* name;
+        std::function<void(PagesBuiltLater&)> act;
+        std::function<void(PagesBuiltLater&)> check;
+    };
+    const Row rows[] = {
+        {"selecting the class page shows the shared summary",
+         [](PagesBuiltLater& t) { t.window->tabs()->setCurrentIndex(1); },
+         [](PagesBuiltLater& t) { EXPECT_EQ(t.page(1)->summary->textBox->text(), "Typed"); }},
+        {"the hot key on the file page puts the caret into its summary",
+         [](PagesBuiltLater& t) {
+             t.window->tabs()->setCurrentIndex(2);
+             t.window->onHotKey();
+         },
+         [](PagesBuiltLater& t) { EXPECT_EQ(t.window->focusWidget(), t.page(2)->summary->textBox); }},
+        {"selecting the settings page shows the stored settings",
+         [](PagesBuiltLater& t) { t.window->tabs()->setCurrentIndex(3); },
+         [](PagesBuiltLater& t) {
+             EXPECT_EQ(control<QLineEdit>(t.window->settingPage(), "setting.author")->text(), "me");
+         }},
+        {"leaving the first page applies the settings page as it would show them",
+         [](PagesBuiltLater& t) { t.window->tabs()->setCurrentIndex(1); },
+         [](PagesBuiltLater&) {
+             EXPECT_EQ(g_settingRecord.m_spacingSize, 1u);
+             EXPECT_EQ(g_settingRecord.m_author, "me");
+         }},
+        {"closing stores the window position",
+         [](PagesBuiltLater& t) {
+             t.window->move(37, 59);
+             t.window->close();
+         },
+         [](PagesBuiltLater& t) {
+             const QPoint frame = t.window->frameGeometry().topLeft();
+             g_settingRecord.m_setting.root()->clear();
+             g_settingRecord.Load();
+             EXPECT_EQ(g_settingRecord.windowX(), frame.x());
+             EXPECT_EQ(g_settingRecord.windowY(), frame.y());
+             EXPECT_EQ(g_settingRecord.m_author, "me");
+         }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        TearDown();
+        SetUp();
+        page(0)->summary->textBox->setText("Typed");
+        row.act(*this);
+        row.check(*this);
+    }
 }
 
 } // namespace

@@ -5,7 +5,6 @@
 Classdoc::Classdoc(QWidget* parent) : DocumentPage("クラス", {320, 480}, parent)
 {
     setAccessibleName("class");
-    layOutSingleColumn();
 }
 
 Lines Classdoc::render(const DocumentStyle& document) const { return document.classDocument(); }

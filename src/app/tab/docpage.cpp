@@ -20,10 +20,18 @@
 using Dock = DockLayout::Dock;
 
 DocumentPage::DocumentPage(const QString& caption, QSize clientSize, QWidget* parent)
-    : QWidget(parent), date(new Date), summary(new Summary), comment(new Comment), note(new Note),
-      m_clientSize(clientSize)
+    : Page(parent), m_clientSize(clientSize)
 {
     setWindowTitle(caption);
+}
+
+void DocumentPage::buildContents()
+{
+    date = new Date;
+    summary = new Summary;
+    comment = new Comment;
+    note = new Note;
+    layOut();
 }
 
 QWidget* DocumentPage::buttonBar()
@@ -47,7 +55,7 @@ QWidget* DocumentPage::buttonBar()
     return bar;
 }
 
-void DocumentPage::layOutSingleColumn()
+void DocumentPage::layOut()
 {
     auto* column = new QWidget;
     (new DockLayout(this))->dock(column, Dock::Fill);

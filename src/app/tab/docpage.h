@@ -1,9 +1,9 @@
 #pragma once
 
 #include "misc/lines.h"
+#include "tab/page.h"
 
 #include <QSize>
-#include <QWidget>
 
 class Comment;
 class Date;
@@ -13,14 +13,14 @@ class Summary;
 
 // What the function, class and file pages have in common: the shared date, summary, comment
 // and note forms, the button row ("クリップボード", "OK", "キャンセル"), and the way a
-// comment is rendered onto the clipboard.
-class DocumentPage : public QWidget {
+// comment is rendered onto the clipboard. The forms exist once the page is built.
+class DocumentPage : public Page {
     Q_OBJECT
 public:
-    Date* date;
-    Summary* summary;
-    Comment* comment;
-    Note* note;
+    Date* date = nullptr;
+    Summary* summary = nullptr;
+    Comment* comment = nullptr;
+    Note* note = nullptr;
 
     // Closes the main window; nothing is copied.
     void cancel();
@@ -40,10 +40,13 @@ protected:
     // caption: the tab's text. clientSize: the main window's client area on this page.
     DocumentPage(const QString& caption, QSize clientSize, QWidget* parent);
 
+    // Makes the shared forms, then lays out the page.
+    void buildContents() final;
+    // The single column of the class and file pages: date, summary, comment, note, buttons.
+    // The function page makes its own forms here and lays out two columns.
+    virtual void layOut();
     // The strip of the three buttons, 30 high with the buttons in its top 20.
     QWidget* buttonBar();
-    // The single column of the class and file pages: date, summary, comment, note, buttons.
-    void layOutSingleColumn();
     // The page's own part of the request (the function page's returns, throws, params) and
     // the document operation of its kind.
     virtual void fillDocument(DocumentStyle& document) const;

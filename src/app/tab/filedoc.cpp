@@ -5,7 +5,6 @@
 Filedoc::Filedoc(QWidget* parent) : DocumentPage("ファイル", {320, 480}, parent)
 {
     setAccessibleName("file");
-    layOutSingleColumn();
 }
 
 Lines Filedoc::render(const DocumentStyle& document) const { return document.fileDocument(); }

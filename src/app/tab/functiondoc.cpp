@@ -12,10 +12,16 @@
 
 using Dock = DockLayout::Dock;
 
-Functiondoc::Functiondoc(QWidget* parent)
-    : DocumentPage("関数", {640, 480}, parent), params(new Params), returns(new Returns), throws(new Throws)
+Functiondoc::Functiondoc(QWidget* parent) : DocumentPage("関数", {640, 480}, parent)
 {
     setAccessibleName("function");
+}
+
+void Functiondoc::layOut()
+{
+    params = new Params;
+    returns = new Returns;
+    throws = new Throws;
     auto* layout = new DockLayout(this);
     auto* left = new QWidget;
     layout->dock(left, Dock::Left, 320);

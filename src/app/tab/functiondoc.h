@@ -12,14 +12,15 @@ class Functiondoc : public DocumentPage {
 public:
     explicit Functiondoc(QWidget* parent = nullptr);
 
-    Params* params;
-    Returns* returns;
-    Throws* throws;
+    Params* params = nullptr;
+    Returns* returns = nullptr;
+    Throws* throws = nullptr;
 
     // Also empties the parameters, the return value and the exceptions.
     void initialize() override;
 
 protected:
+    void layOut() override;
     void fillDocument(DocumentStyle& document) const override;
     Lines render(const DocumentStyle& document) const override;
 };

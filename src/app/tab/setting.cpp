@@ -84,10 +84,9 @@ std::string toStd(const QLineEdit *box) {
 
 } // namespace
 
-Setting::Setting(QWidget *parent) : QWidget(parent) {
+Setting::Setting(QWidget *parent) : Page(parent) {
     setWindowTitle(QString::fromUtf8("設定"));
-    buildLayout();
-    reloadSettings();
+    g_settingRecord.Load();
     if (!mainWindow)
         return;
     const int x = g_settingRecord.windowX();
@@ -98,6 +97,11 @@ Setting::Setting(QWidget *parent) : QWidget(parent) {
     const QScreen *primary = QGuiApplication::primaryScreen();
     mainWindow->move(reachablePosition({x, y}, mainWindow->frameGeometry().size(), screens,
                                        primary ? primary->geometry() : QRect()));
+}
+
+void Setting::buildContents() {
+    buildLayout();
+    showSettings();
 }
 
 void Setting::buildLayout() {
@@ -201,8 +205,14 @@ void Setting::showAuthor(const std::string &text) {
 }
 
 void Setting::reloadSettings() {
-    CSettingData &r = g_settingRecord;
-    r.Load();
+    g_settingRecord.Load();
+    // Controls made later show the record as it is then.
+    if (isBuilt())
+        showSettings();
+}
+
+void Setting::showSettings() {
+    const CSettingData &r = g_settingRecord;
     showCommentStyle(r.commentStyle());
     showDocumentStyle(r.documentStyle());
     showSpacingStyle(r.spacingStyle());
@@ -219,6 +229,7 @@ void Setting::applySettings() {
     using CS = SettingData::CommentStyle;
     using DS = SettingData::DocumentStyle;
     using SS = SettingData::SpacingStyle;
+    build();
     CSettingData &r = g_settingRecord;
     r.m_commentStyle = m_commentC->isChecked() ? CS::C : m_commentJava->isChecked() ? CS::Java : CS::D;
     r.m_documentStyle = m_documentBS->isChecked()   ? DS::DoxygenBS

@@ -1,13 +1,13 @@
 #pragma once
 
 #include "common/settingdata.h"
+#include "tab/page.h"
 
 #include <QList>
 #include <QPoint>
 #include <QRect>
 #include <QSize>
 #include <QString>
-#include <QWidget>
 
 #include <cstdint>
 #include <string>
@@ -22,10 +22,11 @@ class QRadioButton;
 // between the controls, the record and setting.dat. Apply copies the controls into the
 // record, save writes the record to the file, reload reads the file back into the record
 // and the controls. It also places the main window at start and stores its position at end.
-class Setting : public QWidget {
+class Setting : public Page {
     Q_OBJECT
 public:
-    // Loads setting.dat, shows it and moves mainWindow to the stored position.
+    // Loads setting.dat and moves mainWindow to the stored position; the controls show the
+    // record once the page is built.
     explicit Setting(QWidget *parent = nullptr);
 
     virtual void showCommentStyle(SettingData::CommentStyle value);
@@ -42,7 +43,8 @@ public:
     // Loads setting.dat into the record and shows it; edits not yet applied are lost.
     virtual void reloadSettings();
     // Controls to record, nothing saved. Number boxes that were empty or out of range
-    // show the value that was taken instead.
+    // show the value that was taken instead. A page not built yet is built first, so it
+    // applies what it would have shown.
     virtual void applySettings();
     // "適用": apply, then save (a failed save throws "ファイルの保存に失敗しました。").
     virtual void applyAndSave();
@@ -53,8 +55,13 @@ public:
     // position are saved. A failed save throws.
     void windowClosing();
 
+protected:
+    // The controls, showing the record.
+    void buildContents() override;
+
 private:
     void buildLayout();
+    void showSettings();
 
     QRadioButton *m_commentC;
     QRadioButton *m_commentJava;
