@@ -17,8 +17,9 @@ MainWindow* mainWindow = nullptr;
 
 namespace {
 
-// Read as PNG outright: asked to guess the format, the image reader loads every image format
-// plugin there is to ask each of them.
+// The icon at the default icon size, read as PNG outright: asked to guess the format, the image
+// reader loads every image format plugin there is to ask each of them. (Decoding the 256 x 256
+// image instead cost start-up about as much as building a whole page.)
 QIcon loadWindowIcon()
 {
     QImageReader reader(":/icons/remarkist.png", "png");
