@@ -28,7 +28,9 @@ struct Row {
 // the separator and the tail. {"x", "the x"} with "= " gives "\tx\t\t= the x" (Tab, 4).
 Lines indentedColumns(std::string_view header, const std::vector<Row> &rows, std::string_view separator) {
     const std::uint32_t width = g_settingData.tabWidth();
+    const bool useTab = isTab();
     const std::string lead = indent();
+    const std::size_t leadWidth = displayWidth(lead, width);
     std::size_t longest = 0;
     for (const Row &row : rows)
         longest = std::max(longest, width + row.head.size());
@@ -39,7 +41,7 @@ Lines indentedColumns(std::string_view header, const std::vector<Row> &rows, std
     for (const Row &row : rows) {
         section.push_back(lead);
         section.extend(row.head);
-        padToColumn(section, isTab(), width, longest + 1);
+        padToColumn(section, useTab, width, displayWidth(row.head, width, leadWidth), longest + 1);
         section.extend(separator);
         section.extend(row.tail);
     }

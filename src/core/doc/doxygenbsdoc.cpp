@@ -90,10 +90,12 @@ Lines DoxygenDocumentStyle::throwsSection() const {
 
 // One line per row: the command, the row's value, then its description at a common column.
 Lines DoxygenDocumentStyle::commandColumns(std::string_view name, const std::vector<ValuePair> &rows) const {
-    const SettingData &s = g_settingData;
-    const bool space = s.spacingStyle() == Spacing::Space;
-    const std::string label = space ? padLabel(command(name)) : command(name) + '\t';
-    const std::size_t labelWidth = space ? label.size() : command(name).size() + s.tabWidth();
+    const Spacing spacing = g_settingData.spacingStyle();
+    const std::uint32_t width = g_settingData.tabWidth();
+    const std::string commandName = command(name);
+    const std::string label = spacing == Spacing::Space ? padLabel(commandName) : commandName + '\t';
+    const std::size_t labelWidth = spacing == Spacing::Space ? label.size() : commandName.size() + width;
+    const std::size_t labelEnd = displayWidth(label, width);
 
     std::size_t longest = 0;
     for (const ValuePair &row : rows)
@@ -102,11 +104,11 @@ Lines DoxygenDocumentStyle::commandColumns(std::string_view name, const std::vec
 
     Lines section;
     // Room for every line: the padding ends less than a tab stop past the column.
-    section.reserve(rows.size(), rows.size() * (column + s.tabWidth()));
+    section.reserve(rows.size(), rows.size() * (column + width));
     for (const ValuePair &row : rows) {
         section.push_back(label);
         section.extend(row.value);
-        padToColumn(section, s.spacingStyle() == Spacing::Tab, s.tabWidth(), column);
+        padToColumn(section, spacing == Spacing::Tab, width, displayWidth(row.value, width, labelEnd), column);
         section.extend(row.description);
     }
     return section;
@@ -125,24 +127,31 @@ Lines DoxygenDocumentStyle::paramsSection() const {
     const std::size_t nameColumn = longestHead + 1;
 
     // Measured on screen rather than in bytes: a tab that pads "[in]" further than "[inout]"
-    // would otherwise leave the shorter direction's description one tab stop behind. The name
-    // starts on a tab stop, so its tabs widen it as they would at column 0.
+    // would otherwise leave the shorter direction's description one tab stop behind.
+    struct Columns {
+        std::size_t headEnd, nameEnd;
+    };
+    std::vector<Columns> columns;
+    columns.reserve(m_params.size());
     std::size_t longest = 0;
     for (const ParamEntry &entry : m_params) {
-        const std::size_t head = displayWidth(entry.direction, width, param.size()) + 1;
-        longest = std::max(longest, displayWidth(entry.name, width, tabStopAfter(head, width, nameColumn)));
+        const std::size_t headEnd = displayWidth(entry.direction, width, param.size()) + 1; // and "]"
+        const std::size_t nameEnd = displayWidth(entry.name, width, tabStopAfter(headEnd, width, nameColumn));
+        columns.push_back({headEnd, nameEnd});
+        longest = std::max(longest, nameEnd);
     }
 
     Lines section;
     // Room for every line: each padding ends less than a tab stop past its column.
     section.reserve(m_params.size(), bytes + m_params.size() * (param.size() + 1 + 2 * width + longest));
-    for (const ParamEntry &entry : m_params) {
+    for (std::size_t i = 0; i < m_params.size(); ++i) {
+        const ParamEntry &entry = m_params[i];
         section.push_back(param);
         section.extend(entry.direction);
         section.extend("]");
-        padToColumn(section, useTab, width, nameColumn);
+        padToColumn(section, useTab, width, columns[i].headEnd, nameColumn);
         section.extend(entry.name);
-        padToColumn(section, useTab, width, longest + 1);
+        padToColumn(section, useTab, width, columns[i].nameEnd, longest + 1);
         section.extend(entry.description);
     }
     return section;

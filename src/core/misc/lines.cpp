@@ -136,18 +136,13 @@ std::string spaces(std::size_t n) {
 
 std::size_t displayWidth(std::string_view line, std::uint32_t width, std::size_t from) {
     const std::size_t stop = std::max<std::uint32_t>(width, 1);
-    // Counting the columns past the last stop as it goes spares a division per tab.
-    std::size_t w = from, past = from == 0 ? 0 : from % stop;
-    for (char c : line) {
-        if (c == '\t') {
-            w += stop - past;
-            past = 0;
-        } else {
-            ++w;
-            past = past + 1 == stop ? 0 : past + 1;
-        }
+    std::size_t w = from, start = 0;
+    for (std::size_t tab = line.find('\t'); tab != std::string_view::npos; tab = line.find('\t', start)) {
+        w += tab - start;     // the bytes before the tab, one column each
+        w += stop - w % stop; // the tab, to the next stop
+        start = tab + 1;
     }
-    return w;
+    return w + line.size() - start;
 }
 
 namespace {
@@ -165,9 +160,8 @@ std::size_t tabStopAfter(std::size_t end, std::uint32_t width, std::size_t colum
     return stopsAfter(end, stop, column) * stop;
 }
 
-void padToColumn(Lines &lines, bool useTab, std::uint32_t width, std::size_t column) {
+void padToColumn(Lines &lines, bool useTab, std::uint32_t width, std::size_t end, std::size_t column) {
     const std::size_t stop = std::max<std::uint32_t>(width, 1);
-    const std::size_t end = displayWidth(lines.back(), width);
     const std::size_t target = stopsAfter(end, stop, column);
     if (useTab)
         lines.extend(target - end / stop, '\t');
@@ -180,7 +174,7 @@ Lines alignColumns(bool useTab, std::uint32_t width, std::uint32_t column, const
     aligned.reserve(lines.size(), 0);
     for (std::string_view line : lines) {
         aligned.push_back(line);
-        padToColumn(aligned, useTab, width, column);
+        padToColumn(aligned, useTab, width, displayWidth(line, width), column);
     }
     return aligned;
 }

@@ -120,9 +120,9 @@ std::size_t displayWidth(std::string_view line, std::uint32_t width, std::size_t
 // The first tab stop (every width columns) past end and at or after column:
 // tabStopAfter(7, 4, 12) is 12, tabStopAfter(4, 4, 1) is 8.
 std::size_t tabStopAfter(std::size_t end, std::uint32_t width, std::size_t column);
-// Pads the last line with spaces or tabs up to tabStopAfter its end: "1234567" (spaces, 4, 12)
-// gains 5 spaces, "abcd" (4, 1) 4.
-void padToColumn(Lines &lines, bool useTab, std::uint32_t width, std::size_t column);
+// Pads the last line, which ends at display column end, with spaces or tabs up to
+// tabStopAfter(end, width, column): "1234567" (spaces, 4, end 7, column 12) gains 5 spaces.
+void padToColumn(Lines &lines, bool useTab, std::uint32_t width, std::size_t end, std::size_t column);
 // padToColumn on every line.
 Lines alignColumns(bool useTab, std::uint32_t width, std::uint32_t column, const Lines &lines);
 // The label, one space, then spaces up to a multiple of the spacing size:
