@@ -13,6 +13,8 @@
 #include <QShortcut>
 #include <QTabWidget>
 
+#include <initializer_list>
+
 MainWindow* mainWindow = nullptr;
 
 namespace {
