@@ -3,6 +3,7 @@
 #include "common/settingdata.h"
 
 #include <algorithm>
+#include <cstring>
 #include <stdexcept>
 
 Lines::Lines(std::initializer_list<std::string_view> lines) {
@@ -49,17 +50,32 @@ void Lines::append(const Lines &lines, std::string_view prefix) {
             m_ends.push_back(offset + end);
         return;
     }
-    // Sized once, then every line written in behind a break and the prefix.
+    // Sized once, then every line written in behind a break and the prefix. A prefix of up to
+    // eight bytes (" *\t", "///\t") goes in as one eight-byte word whose surplus the line then
+    // overwrites, much quicker than copying a few bytes; eight spare bytes at the end make room
+    // for the surplus after an empty last line.
     std::size_t at = m_text.size();
-    m_text.resize(at + (empty() ? 0 : lineBreak.size()) + lines.bytes() + lines.size() * prefix.size());
+    const std::size_t size = at + (empty() ? 0 : lineBreak.size()) + lines.bytes() + lines.size() * prefix.size();
+    m_text.resize(size + sizeof(std::uint64_t));
     m_ends.reserve(m_ends.size() + lines.size());
     char *const text = m_text.data();
+    std::uint64_t word = 0;
+    const bool inWord = prefix.size() <= sizeof word;
+    if (inWord)
+        std::memcpy(&word, prefix.data(), prefix.size());
     for (std::string_view line : lines) {
         if (!empty())
             at = copy(lineBreak, text, at);
-        at = copy(line, text, copy(prefix, text, at));
+        if (inWord) {
+            std::memcpy(text + at, &word, sizeof word);
+            at += prefix.size();
+        } else {
+            at = copy(prefix, text, at);
+        }
+        at = copy(line, text, at);
         m_ends.push_back(at);
     }
+    m_text.resize(size);
 }
 
 void Lines::pop_back() {
