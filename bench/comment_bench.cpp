@@ -1,6 +1,6 @@
 // A large function comment in every framing and syntax, against a memcpy of as many bytes as the
-// comment has, measured in the same run: once from the filled-in request, once with the page's
-// filling in of the request as well. Ends with tables of the ratios.
+// comment has: once from the filled-in request, once with the page's filling in of the request
+// as well. The two are timed in alternating short batches; tables of the ratios end the run.
 
 #include "comment/styler.h"
 #include "common/settingrecord.h"
@@ -9,9 +9,10 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <iostream>
-#include <map>
+#include <vector>
 
 namespace {
 
@@ -78,94 +79,94 @@ void select(const Pair &pair) {
     g_settingRecord.m_documentStyle = pair.syntax;
 }
 
-// The comment from a filled-in request.
-void comment(benchmark::State &state, const Pair &pair) {
+using Clock = std::chrono::steady_clock;
+
+double median(std::vector<double> values) {
+    std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
+    return values[values.size() / 2];
+}
+
+double fastest(const std::vector<double> &values) {
+    return *std::min_element(values.begin(), values.end());
+}
+
+// Each iteration times a short batch of comments, then a batch of memcpys of the comment's size
+// taking about as long. This machine is shared and its speed comes and goes, and slow spells
+// slow the comment more than the memcpy, so two ratios are kept: the fastest comment batch over
+// the fastest memcpy batch (the code's own cost), and the median of the per-batch ratios (what a
+// busy machine gives).
+void ratio(benchmark::State &state, const Pair &pair, bool fillIn) {
+    constexpr int comments = 20, copies = 2000;
     select(pair);
     const auto request = functionRequest();
-    std::size_t bytes = 0;
-    for (auto _ : state) {
-        std::string text = functionComment(*request);
-        bytes = text.size();
-        benchmark::DoNotOptimize(text);
-    }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
-    state.counters["bytes"] = static_cast<double>(bytes);
-}
-
-// The page's whole sequence: filling in the request (copying every field) as well.
-void page(benchmark::State &state, const Pair &pair) {
-    select(pair);
-    for (auto _ : state) {
-        std::string text = functionComment(*functionRequest());
-        benchmark::DoNotOptimize(text);
-    }
-}
-
-void copy(benchmark::State &state, std::size_t bytes) {
+    const std::size_t bytes = functionComment(*request).size();
     std::vector<char> from(bytes, 'x'), to(bytes);
+    std::vector<double> commentNs, copyNs, ratios;
     for (auto _ : state) {
-        std::memcpy(to.data(), from.data(), bytes);
-        benchmark::DoNotOptimize(to.data());
-        benchmark::ClobberMemory();
+        const Clock::time_point start = Clock::now();
+        for (int i = 0; i < comments; ++i) {
+            std::string text = fillIn ? functionComment(*functionRequest()) : functionComment(*request);
+            benchmark::DoNotOptimize(text);
+        }
+        const Clock::time_point middle = Clock::now();
+        for (int i = 0; i < copies; ++i) {
+            std::memcpy(to.data(), from.data(), bytes);
+            benchmark::DoNotOptimize(to.data());
+            benchmark::ClobberMemory();
+        }
+        const Clock::time_point end = Clock::now();
+        commentNs.push_back(std::chrono::duration<double, std::nano>(middle - start).count() / comments);
+        copyNs.push_back(std::chrono::duration<double, std::nano>(end - middle).count() / copies);
+        ratios.push_back(commentNs.back() / copyNs.back());
+        state.SetIterationTime(std::chrono::duration<double>(middle - start).count() / comments);
     }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
+    state.counters["bytes"] = static_cast<double>(bytes);
+    state.counters["comment_ns"] = fastest(commentNs);
+    state.counters["memcpy_ns"] = fastest(copyNs);
+    state.counters["ratio"] = fastest(commentNs) / fastest(copyNs);
+    state.counters["busy_ratio"] = median(ratios);
 }
 
-// Prints as usual, then the CPU time of each comment over that of its memcpy. CPU time, and the
-// fastest of the repetitions, as other programs share the machine and can only slow a run down.
+// Prints as usual, then tables of the ratios.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run> &runs) override {
         ConsoleReporter::ReportRuns(runs);
-        for (const Run &run : runs) {
-            if (run.run_type == Run::RT_Iteration)
-                m_nanoseconds.try_emplace(run.run_name.function_name, run.GetAdjustedCPUTime());
-            else if (run.aggregate_name == "min")
-                m_nanoseconds.insert_or_assign(run.run_name.function_name, run.GetAdjustedCPUTime());
-        }
+        for (const Run &run : runs)
+            m_runs.push_back(run);
     }
     void Finalize() override {
         ConsoleReporter::Finalize();
-        ratios("comment", "comment from a filled-in request");
-        ratios("page", "page sequence with the request filled in");
+        table("comment/", "comment from a filled-in request / memcpy of the same bytes");
+        table("page/", "page sequence with the request filled in / memcpy of the same bytes");
     }
 
 private:
-    void ratios(const std::string &name, const char *title) const {
-        std::cout << "\n" << title << " / memcpy of the same bytes\n";
-        for (const Pair &pair : pairs) {
-            const auto time = m_nanoseconds.find(name + "/" + pair.label);
-            const auto copy = m_nanoseconds.find("memcpy/" + pair.label);
-            if (time != m_nanoseconds.end() && copy != m_nanoseconds.end())
-                std::cout << "  " << pair.label << ": " << time->second << " ns / " << copy->second
-                          << " ns = " << time->second / copy->second << "x\n";
+    void table(const std::string &prefix, const char *title) const {
+        std::cout << "\n" << title << "\n";
+        for (const Run &run : m_runs) {
+            const std::string name = run.run_name.function_name;
+            if (name.rfind(prefix, 0) == 0)
+                std::cout << "  " << name.substr(prefix.size()) << ": " << run.counters.at("comment_ns").value
+                          << " ns / " << run.counters.at("memcpy_ns").value
+                          << " ns = " << run.counters.at("ratio").value
+                          << "x (median of the paired batches " << run.counters.at("busy_ratio").value << "x)\n";
         }
     }
 
-    std::map<std::string, double> m_nanoseconds;
+    std::vector<Run> m_runs;
 };
-
-void repeated(benchmark::internal::Benchmark *benchmark) {
-    benchmark->Unit(benchmark::kNanosecond)
-        ->MinTime(0.1)
-        ->Repetitions(5)
-        ->ReportAggregatesOnly(true)
-        ->ComputeStatistics("min", [](const std::vector<double> &times) {
-            return *std::min_element(times.begin(), times.end());
-        });
-}
 
 } // namespace
 
 int main(int argc, char **argv) {
     g_settingRecord.Load(); // the first-start settings when there is no setting.dat here
-    for (const Pair &pair : pairs) {
-        select(pair);
-        const std::size_t bytes = functionComment(*functionRequest()).size();
-        repeated(benchmark::RegisterBenchmark(("comment/" + pair.label).c_str(), comment, pair));
-        repeated(benchmark::RegisterBenchmark(("page/" + pair.label).c_str(), page, pair));
-        repeated(benchmark::RegisterBenchmark(("memcpy/" + pair.label).c_str(), copy, bytes));
-    }
+    for (const bool fillIn : {false, true})
+        for (const Pair &pair : pairs)
+            benchmark::RegisterBenchmark(((fillIn ? "page/" : "comment/") + pair.label).c_str(), ratio, pair, fillIn)
+                ->UseManualTime()
+                ->Iterations(2000)
+                ->Unit(benchmark::kNanosecond);
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
