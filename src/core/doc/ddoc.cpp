@@ -14,10 +14,11 @@ bool isTab() {
 }
 
 // With Space, "Date" and "Authors" take their padding before the colon: "Date    : 2026".
-Lines namedField(const std::string &name, const std::string &value) {
+void addNamedField(Lines &lines, const std::string &name, const std::string &value) {
     if (value.empty())
-        return {};
-    return {(isTab() ? name + ":\t" : padLabel(name) + ": ") + value};
+        return;
+    lines.push_back(isTab() ? name + ":\t" : padLabel(name) + ": ");
+    lines.extend(value);
 }
 
 struct Row {
@@ -26,7 +27,8 @@ struct Row {
 
 // A header line, then one indented line per row: the head, padding to a common column,
 // the separator and the tail. {"x", "the x"} with "= " gives "\tx\t\t= the x" (Tab, 4).
-Lines indentedColumns(std::string_view header, const std::vector<Row> &rows, std::string_view separator) {
+void addIndentedColumns(Lines &lines, std::string_view header, const std::vector<Row> &rows,
+                        std::string_view separator) {
     const std::uint32_t width = g_settingData.tabWidth();
     const bool useTab = isTab();
     const std::string lead = indent();
@@ -35,77 +37,84 @@ Lines indentedColumns(std::string_view header, const std::vector<Row> &rows, std
     for (const Row &row : rows)
         longest = std::max(longest, width + row.head.size());
 
-    Lines section{header};
     // Room for every line: the padding ends less than a tab stop past the column.
-    section.reserve(rows.size(), rows.size() * (longest + 1 + width + separator.size()));
+    lines.reserve(rows.size() + 1, header.size() + rows.size() * (longest + 1 + width + separator.size()));
+    lines.push_back(header);
     for (const Row &row : rows) {
-        section.push_back(lead);
-        section.extend(row.head);
-        padToColumn(section, useTab, width, displayWidth(row.head, width, leadWidth), longest + 1);
-        section.extend(separator);
-        section.extend(row.tail);
+        lines.push_back(lead);
+        lines.extend(row.head);
+        padToColumn(lines, useTab, width, displayWidth(row.head, width, leadWidth), longest + 1);
+        lines.extend(separator);
+        lines.extend(row.tail);
     }
-    return section;
 }
 
 } // namespace
 
-Lines DDocumentStyle::dateSection() const {
-    return namedField("Date", m_date);
+void DDocumentStyle::addDate(Lines &lines) const {
+    addNamedField(lines, "Date", m_date);
 }
-Lines DDocumentStyle::authorSection() const {
-    return namedField("Authors", m_author);
+void DDocumentStyle::addAuthor(Lines &lines) const {
+    addNamedField(lines, "Authors", m_author);
 }
 
-Lines DDocumentStyle::copyrightSection() const {
+void DDocumentStyle::addCopyright(Lines &lines) const {
     if (m_copyright.empty())
-        return {};
-    return {(isTab() ? std::string("Copyright:\t") : padLabel("Copyright:")) + m_copyright};
+        return;
+    lines.push_back(isTab() ? std::string("Copyright:\t") : padLabel("Copyright:"));
+    lines.extend(m_copyright);
 }
 
-Lines DDocumentStyle::noteSection() const {
+void DDocumentStyle::addNote(Lines &lines) const {
     if (m_note.empty())
-        return {};
-    return trimTrailingEmpty(splitLines(m_note));
+        return;
+    const std::size_t before = lines.size();
+    appendSplitLines(lines, m_note);
+    trimTrailingEmpty(lines, before);
 }
 
-Lines DDocumentStyle::returnsSection() const {
+void DDocumentStyle::addReturns(Lines &lines) const {
     if (m_returns.empty())
-        return {};
-    const Lines lines = trimTrailingEmpty(splitLines(m_returns));
-    if (lines.size() == 1) {
-        std::string line = isTab() ? std::string("Returns:\t") : padLabel("Returns:");
-        line += lines.front();
-        return {line};
+        return;
+    const Lines returns = trimTrailingEmpty(splitLines(m_returns));
+    if (returns.size() == 1) {
+        lines.push_back(isTab() ? std::string("Returns:\t") : padLabel("Returns:"));
+        lines.extend(returns.front());
+        return;
     }
-    Lines section{"Returns:"};
-    section.append(lines, indent());
-    return section;
+    // A text of line breaks only keeps the header: the field is not empty.
+    lines.push_back("Returns:");
+    lines.append(returns, indent());
 }
 
-Lines DDocumentStyle::throwsSection() const {
+void DDocumentStyle::addThrows(Lines &lines) const {
     if (m_throws.empty())
-        return {};
-    if (m_throws.size() == 1)
-        return {"Throws: " + m_throws[0].description + ", " + m_throws[0].type};
+        return;
+    if (m_throws.size() == 1) {
+        lines.push_back("Throws: ");
+        lines.extend(m_throws[0].description);
+        lines.extend(", ");
+        lines.extend(m_throws[0].type);
+        return;
+    }
     std::vector<Row> rows;
     rows.reserve(m_throws.size());
     for (const ExceptionEntry &entry : m_throws)
         rows.push_back({entry.description, entry.type});
-    return indentedColumns("Throws:", rows, ", ");
+    addIndentedColumns(lines, "Throws:", rows, ", ");
 }
 
-Lines DDocumentStyle::paramsSection() const {
+void DDocumentStyle::addParams(Lines &lines) const {
     if (m_params.empty())
-        return {};
+        return;
     std::vector<Row> rows;
     rows.reserve(m_params.size());
     for (const ParamEntry &param : m_params)
         rows.push_back({param.name, param.description});
-    return indentedColumns("Params:", rows, "= ");
+    addIndentedColumns(lines, "Params:", rows, "= ");
 }
 
-bool DDocumentStyle::blankBeforeFunctionBlock(const Lines &params, const Lines &returns,
-                                              const Lines &throws) const {
-    return !params.empty() || !returns.empty() || !throws.empty();
+bool DDocumentStyle::blankBeforeFunctionBlock() const {
+    // Any of the three sections is there exactly when its field is not empty.
+    return !m_params.empty() || !m_returns.empty() || !m_throws.empty();
 }

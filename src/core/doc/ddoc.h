@@ -4,16 +4,13 @@
 
 // DDoc sections: "Params:", "Returns:", "Throws:", "Date:", ...
 class DDocumentStyle : public DocumentStyle {
-public:
-    Lines dateSection() const override;
-    Lines authorSection() const override;
-    Lines copyrightSection() const override;
-    Lines noteSection() const override;
-    Lines returnsSection() const override;
-    Lines throwsSection() const override;
-    Lines paramsSection() const override;
-
 protected:
-    bool blankBeforeFunctionBlock(const Lines &params, const Lines &returns,
-                                  const Lines &throws) const override;
+    void addDate(Lines &lines) const override;
+    void addAuthor(Lines &lines) const override;
+    void addCopyright(Lines &lines) const override;
+    void addNote(Lines &lines) const override;
+    void addReturns(Lines &lines) const override;
+    void addThrows(Lines &lines) const override;
+    void addParams(Lines &lines) const override;
+    bool blankBeforeFunctionBlock() const override;
 };

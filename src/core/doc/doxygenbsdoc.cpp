@@ -10,12 +10,11 @@ namespace {
 using Spacing = SettingData::SpacingStyle;
 
 // "\date\t" with Tab, padLabel("\date") otherwise.
-Lines labelled(const std::string &label, const std::string &value) {
+void addLabelled(Lines &lines, const std::string &label, const std::string &value) {
     if (value.empty())
-        return {};
-    if (g_settingData.spacingStyle() == Spacing::Tab)
-        return {label + '\t' + value};
-    return {padLabel(label) + value};
+        return;
+    lines.push_back(g_settingData.spacingStyle() == Spacing::Tab ? label + '\t' : padLabel(label));
+    lines.extend(value);
 }
 
 } // namespace
@@ -37,59 +36,62 @@ std::string DoxygenDocumentStyle::command(std::string_view name) const {
     return m_prefix + std::string(name);
 }
 
-Lines DoxygenDocumentStyle::dateSection() const {
-    return labelled(command("date"), m_date);
+void DoxygenDocumentStyle::addDate(Lines &lines) const {
+    addLabelled(lines, command("date"), m_date);
 }
-Lines DoxygenDocumentStyle::authorSection() const {
-    return labelled(command("author"), m_author);
+void DoxygenDocumentStyle::addAuthor(Lines &lines) const {
+    addLabelled(lines, command("author"), m_author);
 }
-Lines DoxygenDocumentStyle::copyrightSection() const {
-    return labelled("Copyright", m_copyright);
+void DoxygenDocumentStyle::addCopyright(Lines &lines) const {
+    addLabelled(lines, "Copyright", m_copyright);
 }
 
-Lines DoxygenDocumentStyle::noteSection() const {
+void DoxygenDocumentStyle::addNote(Lines &lines) const {
     if (m_note.empty())
-        return {};
-    return trimTrailingEmpty(splitLines(m_note, command("note") + '\t'));
+        return;
+    const std::size_t before = lines.size();
+    appendSplitLines(lines, m_note, command("note") + '\t');
+    trimTrailingEmpty(lines, before);
 }
 
-Lines DoxygenDocumentStyle::returnsSection() const {
+void DoxygenDocumentStyle::addReturns(Lines &lines) const {
     if (m_returns.empty())
-        return {};
-    Lines lines = trimTrailingEmpty(splitLines(m_returns));
-    const bool space = g_settingData.spacingStyle() == Spacing::Space;
-    if (lines.size() == 1) {
-        std::string line = space ? padLabel(command("return")) : command("return") + '\t';
-        line += lines.front();
-        return {line};
+        return;
+    const Lines returns = trimTrailingEmpty(splitLines(m_returns));
+    if (returns.size() == 1) {
+        const bool space = g_settingData.spacingStyle() == Spacing::Space;
+        lines.push_back(space ? padLabel(command("return")) : command("return") + '\t');
+        lines.extend(returns.front());
+        return;
     }
 
     std::vector<ValuePair> pairs;
-    pairs.reserve(lines.size());
-    for (std::string_view line : lines) {
+    pairs.reserve(returns.size());
+    for (std::string_view line : returns) {
         const std::optional<ValuePair> pair = splitValuePair(line);
         if (!pair)
             break;
         pairs.push_back(*pair);
     }
-    if (pairs.size() == lines.size())
-        return commandColumns("retval", pairs);
-
-    Lines section{command("return")};
-    section.append(lines, indent());
-    return section;
+    if (pairs.size() == returns.size()) {
+        addCommandColumns(lines, "retval", pairs);
+        return;
+    }
+    lines.push_back(command("return"));
+    lines.append(returns, indent());
 }
 
-Lines DoxygenDocumentStyle::throwsSection() const {
+void DoxygenDocumentStyle::addThrows(Lines &lines) const {
     std::vector<ValuePair> rows;
     rows.reserve(m_throws.size());
     for (const ExceptionEntry &entry : m_throws)
         rows.push_back({entry.type, entry.description});
-    return commandColumns("throw", rows);
+    addCommandColumns(lines, "throw", rows);
 }
 
 // One line per row: the command, the row's value, then its description at a common column.
-Lines DoxygenDocumentStyle::commandColumns(std::string_view name, const std::vector<ValuePair> &rows) const {
+void DoxygenDocumentStyle::addCommandColumns(Lines &lines, std::string_view name,
+                                             const std::vector<ValuePair> &rows) const {
     const Spacing spacing = g_settingData.spacingStyle();
     const std::uint32_t width = g_settingData.tabWidth();
     const std::string commandName = command(name);
@@ -102,19 +104,17 @@ Lines DoxygenDocumentStyle::commandColumns(std::string_view name, const std::vec
         longest = std::max(longest, row.value.size());
     const std::size_t column = longest + labelWidth + 1;
 
-    Lines section;
     // Room for every line: the padding ends less than a tab stop past the column.
-    section.reserve(rows.size(), rows.size() * (column + width));
+    lines.reserve(rows.size(), rows.size() * (column + width));
     for (const ValuePair &row : rows) {
-        section.push_back(label);
-        section.extend(row.value);
-        padToColumn(section, spacing == Spacing::Tab, width, displayWidth(row.value, width, labelEnd), column);
-        section.extend(row.description);
+        lines.push_back(label);
+        lines.extend(row.value);
+        padToColumn(lines, spacing == Spacing::Tab, width, displayWidth(row.value, width, labelEnd), column);
+        lines.extend(row.description);
     }
-    return section;
 }
 
-Lines DoxygenDocumentStyle::paramsSection() const {
+void DoxygenDocumentStyle::addParams(Lines &lines) const {
     const bool useTab = g_settingData.spacingStyle() == Spacing::Tab;
     const std::uint32_t width = g_settingData.tabWidth();
     const std::string param = command("param[");
@@ -141,22 +141,20 @@ Lines DoxygenDocumentStyle::paramsSection() const {
         longest = std::max(longest, nameEnd);
     }
 
-    Lines section;
     // Room for every line: each padding ends less than a tab stop past its column.
-    section.reserve(m_params.size(), bytes + m_params.size() * (param.size() + 1 + 2 * width + longest));
+    lines.reserve(m_params.size(), bytes + m_params.size() * (param.size() + 1 + 2 * width + longest));
     for (std::size_t i = 0; i < m_params.size(); ++i) {
         const ParamEntry &entry = m_params[i];
-        section.push_back(param);
-        section.extend(entry.direction);
-        section.extend("]");
-        padToColumn(section, useTab, width, columns[i].headEnd, nameColumn);
-        section.extend(entry.name);
-        padToColumn(section, useTab, width, columns[i].nameEnd, longest + 1);
-        section.extend(entry.description);
+        lines.push_back(param);
+        lines.extend(entry.direction);
+        lines.extend("]");
+        padToColumn(lines, useTab, width, columns[i].headEnd, nameColumn);
+        lines.extend(entry.name);
+        padToColumn(lines, useTab, width, columns[i].nameEnd, longest + 1);
+        lines.extend(entry.description);
     }
-    return section;
 }
 
-bool DoxygenDocumentStyle::blankBeforeFunctionBlock(const Lines &params, const Lines &, const Lines &) const {
-    return !params.empty();
+bool DoxygenDocumentStyle::blankBeforeFunctionBlock() const {
+    return !m_params.empty(); // only the parameters' lines take one
 }

@@ -20,21 +20,19 @@ class DoxygenDocumentStyle : public DocumentStyle {
 public:
     explicit DoxygenDocumentStyle(char prefix) : m_prefix(prefix) {}
 
-    Lines dateSection() const override;
-    Lines authorSection() const override;
-    Lines copyrightSection() const override;
-    Lines noteSection() const override;
-    Lines returnsSection() const override;
-    Lines throwsSection() const override;
-    Lines paramsSection() const override;
-
 protected:
-    bool blankBeforeFunctionBlock(const Lines &params, const Lines &returns,
-                                  const Lines &throws) const override;
+    void addDate(Lines &lines) const override;
+    void addAuthor(Lines &lines) const override;
+    void addCopyright(Lines &lines) const override;
+    void addNote(Lines &lines) const override;
+    void addReturns(Lines &lines) const override;
+    void addThrows(Lines &lines) const override;
+    void addParams(Lines &lines) const override;
+    bool blankBeforeFunctionBlock() const override;
 
 private:
     std::string command(std::string_view name) const;
-    Lines commandColumns(std::string_view name, const std::vector<ValuePair> &rows) const;
+    void addCommandColumns(Lines &lines, std::string_view name, const std::vector<ValuePair> &rows) const;
 
     char m_prefix;
 };

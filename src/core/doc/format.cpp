@@ -2,64 +2,69 @@
 
 #include "Orvex/Exception.h"
 
-#include <utility>
-
-namespace {
-
-void appendParagraph(Lines &document, const Lines &section) {
-    if (section.empty())
-        return;
-    document.push_back("");
-    document.append(section);
-}
-
-} // namespace
-
 Lines DocumentStyle::summarySection() const {
     if (m_summary.empty())
         return {};
     return {m_summary};
 }
 
-Lines DocumentStyle::commentSection() const {
+void DocumentStyle::addComment(Lines &lines) const {
     if (m_comment.empty())
-        return {};
-    return trimTrailingEmpty(splitLines(m_comment));
+        return;
+    const std::size_t before = lines.size();
+    appendSplitLines(lines, m_comment);
+    trimTrailingEmpty(lines, before);
 }
 
-Lines DocumentStyle::compose(bool blank, std::initializer_list<const Lines *> block) const {
+void DocumentStyle::addParagraph(Lines &document, Adder add) const {
+    document.push_back("");
+    const std::size_t before = document.size();
+    (this->*add)(document);
+    if (document.size() == before)
+        document.pop_back();
+}
+
+Lines DocumentStyle::introduction() const {
     if (m_summary.empty())
         throw Orvex::Exception("概要は必ず記述する必要があります。");
-    const Lines comment = commentSection(), note = noteSection();
-    std::size_t lines = 4 + comment.size() + note.size();
-    std::size_t bytes = m_summary.size() + comment.bytes() + note.bytes();
-    for (const Lines *section : block) {
-        lines += section->size();
-        bytes += section->bytes();
-    }
+    // Room enough for most documents: every field, and a little more per line for labels,
+    // padding and breaks.
+    std::size_t bytes = m_summary.size() + m_comment.size() + m_note.size() + m_returns.size() + m_date.size() +
+                        m_author.size() + m_copyright.size();
+    for (const ParamEntry &entry : m_params)
+        bytes += entry.direction.size() + entry.name.size() + entry.description.size();
+    for (const ExceptionEntry &entry : m_throws)
+        bytes += entry.type.size() + entry.description.size();
+    const std::size_t lines = 16 + m_params.size() + m_throws.size();
     Lines document;
-    document.reserve(lines, bytes);
+    document.reserve(lines, bytes + 32 * lines);
     document.push_back(m_summary);
-    appendParagraph(document, comment);
-    appendParagraph(document, note);
-    if (blank)
-        document.push_back("");
-    for (const Lines *section : block)
-        document.append(*section);
+    addParagraph(document, &DocumentStyle::addComment);
+    addParagraph(document, &DocumentStyle::addNote);
     return document;
 }
 
 Lines DocumentStyle::functionDocument() const {
-    const Lines params = paramsSection(), returns = returnsSection(), throws = throwsSection();
-    return compose(blankBeforeFunctionBlock(params, returns, throws), {&params, &returns, &throws});
+    Lines document = introduction();
+    if (blankBeforeFunctionBlock())
+        document.push_back("");
+    addParams(document);
+    addReturns(document);
+    addThrows(document);
+    return document;
 }
 
 Lines DocumentStyle::classDocument() const {
-    return compose(false, {});
+    return introduction();
 }
 
 Lines DocumentStyle::fileDocument() const {
-    const Lines date = dateSection(), author = authorSection(), copyright = copyrightSection();
+    Lines document = introduction();
     // The blank line hangs on the author, so a date without an author follows directly.
-    return compose(!author.empty(), {&date, &author, &copyright});
+    if (!m_author.empty())
+        document.push_back("");
+    addDate(document);
+    addAuthor(document);
+    addCopyright(document);
+    return document;
 }

@@ -2,7 +2,6 @@
 
 #include "misc/lines.h"
 
-#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -33,15 +32,16 @@ public:
     void setThrows(std::vector<ExceptionEntry> throws) { m_throws = std::move(throws); }
     void setParams(std::vector<ParamEntry> params) { m_params = std::move(params); }
 
-    virtual Lines dateSection() const = 0;
-    virtual Lines authorSection() const = 0;
-    virtual Lines copyrightSection() const = 0;
+    // Each section's lines; none when the section is absent, as it is whenever its field is empty.
+    Lines dateSection() const { return section(&DocumentStyle::addDate); }
+    Lines authorSection() const { return section(&DocumentStyle::addAuthor); }
+    Lines copyrightSection() const { return section(&DocumentStyle::addCopyright); }
     Lines summarySection() const;
-    Lines commentSection() const;
-    virtual Lines noteSection() const = 0;
-    virtual Lines returnsSection() const = 0;
-    virtual Lines throwsSection() const = 0;
-    virtual Lines paramsSection() const = 0;
+    Lines commentSection() const { return section(&DocumentStyle::addComment); }
+    Lines noteSection() const { return section(&DocumentStyle::addNote); }
+    Lines returnsSection() const { return section(&DocumentStyle::addReturns); }
+    Lines throwsSection() const { return section(&DocumentStyle::addThrows); }
+    Lines paramsSection() const { return section(&DocumentStyle::addParams); }
 
     // Each throws Orvex::Exception("概要は必ず記述する必要があります。") when the summary is empty.
     Lines functionDocument() const;
@@ -49,14 +49,33 @@ public:
     Lines fileDocument() const;
 
 protected:
-    // The summary, then the comment and the note, each after a blank line, then the block's
-    // sections, after a blank line when blank is set. Throws when there is no summary.
-    Lines compose(bool blank, std::initializer_list<const Lines *> block) const;
+    // Each adds its section's lines to the end of lines; the documents have them written
+    // straight into the document rather than copied there.
+    virtual void addDate(Lines &lines) const = 0;
+    virtual void addAuthor(Lines &lines) const = 0;
+    virtual void addCopyright(Lines &lines) const = 0;
+    void addComment(Lines &lines) const;
+    virtual void addNote(Lines &lines) const = 0;
+    virtual void addReturns(Lines &lines) const = 0;
+    virtual void addThrows(Lines &lines) const = 0;
+    virtual void addParams(Lines &lines) const = 0;
     // Whether a blank line goes before the parameter/return/exception block.
-    virtual bool blankBeforeFunctionBlock(const Lines &params, const Lines &returns,
-                                          const Lines &throws) const = 0;
+    virtual bool blankBeforeFunctionBlock() const = 0;
 
     std::string m_date, m_author, m_copyright, m_summary, m_comment, m_note, m_returns;
     std::vector<ExceptionEntry> m_throws;
     std::vector<ParamEntry> m_params;
+
+private:
+    using Adder = void (DocumentStyle::*)(Lines &) const;
+    Lines section(Adder add) const {
+        Lines lines;
+        (this->*add)(lines);
+        return lines;
+    }
+    // The summary, then the comment and the note, each after a blank line: the start of every
+    // document. Throws when there is no summary.
+    Lines introduction() const;
+    // A blank line and the section, or nothing when the section is absent.
+    void addParagraph(Lines &document, Adder add) const;
 };

@@ -85,6 +85,11 @@ void Lines::pop_back() {
 
 Lines splitLines(std::string_view text, std::string_view lead) {
     Lines lines;
+    appendSplitLines(lines, text, lead);
+    return lines;
+}
+
+void appendSplitLines(Lines &lines, std::string_view text, std::string_view lead) {
     // Exact for LF and CR LF text, a little short for old CR-only text.
     std::size_t breaks = 0;
     for (std::size_t lf = text.find('\n'); lf != std::string_view::npos; lf = text.find('\n', lf + 1))
@@ -110,7 +115,6 @@ Lines splitLines(std::string_view text, std::string_view lead) {
         if (start >= text.size()) // a trailing break adds no line
             break;
     }
-    return lines;
 }
 
 std::string joinLines(const Lines &lines) {
@@ -137,9 +141,13 @@ std::string joinLines(const Lines &lines, std::string_view separator) {
 }
 
 Lines trimTrailingEmpty(Lines lines) {
-    while (!lines.empty() && lines.back().empty())
-        lines.pop_back();
+    trimTrailingEmpty(lines, 0);
     return lines;
+}
+
+void trimTrailingEmpty(Lines &lines, std::size_t keep) {
+    while (lines.size() > keep && lines.back().empty())
+        lines.pop_back();
 }
 
 void appendLines(Lines &lines, const Lines &section) {

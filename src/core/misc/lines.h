@@ -104,6 +104,8 @@ private:
 // Splits at CR LF, CR or LF; a trailing break gives no empty last line. "" gives {""}.
 // The lead goes before the first line: splitLines("a\nb", "> ") gives {"> a", "b"}.
 Lines splitLines(std::string_view text, std::string_view lead = {});
+// The same lines added to the end of lines.
+void appendSplitLines(Lines &lines, std::string_view text, std::string_view lead = {});
 // CR LF between lines, none after the last; {} gives "".
 std::string joinLines(const Lines &lines);
 std::string joinLines(Lines &&lines);
@@ -111,6 +113,8 @@ std::string joinLines(Lines &&lines);
 std::string joinLines(const Lines &lines, std::string_view separator);
 // Drops empty lines from the end.
 Lines trimTrailingEmpty(Lines lines);
+// Drops empty lines from the end, keeping the first keep lines whatever they hold.
+void trimTrailingEmpty(Lines &lines, std::size_t keep);
 // Adds the lines of section to the end of lines.
 void appendLines(Lines &lines, const Lines &section);
 std::string spaces(std::size_t n);
