@@ -1,6 +1,6 @@
 // A large function comment in every framing and syntax, against a memcpy of as many bytes as the
 // comment has: once from the filled-in request, once with the page's filling in of the request
-// as well. The two are timed in alternating short batches; tables of the ratios end the run.
+// as well. Ends with tables of the ratios.
 
 #include "comment/styler.h"
 #include "common/settingrecord.h"
@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstring>
 #include <iostream>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -79,96 +80,109 @@ void select(const Pair &pair) {
     g_settingRecord.m_documentStyle = pair.syntax;
 }
 
-using Clock = std::chrono::steady_clock;
-
-double median(std::vector<double> values) {
-    std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
-    return values[values.size() / 2];
+// The comment from a filled-in request or, for the page, with the request filled in as well.
+std::string comment(const DocumentStyle &request, bool fillIn) {
+    return fillIn ? functionComment(*functionRequest()) : functionComment(request);
 }
 
-double fastest(const std::vector<double> &values) {
-    return *std::min_element(values.begin(), values.end());
+void copy(std::vector<char> &to, const std::vector<char> &from) {
+    std::memcpy(to.data(), from.data(), from.size());
+    benchmark::DoNotOptimize(to.data());
+    benchmark::ClobberMemory();
 }
 
-// Each iteration times a short batch of comments, then a batch of memcpys of the comment's size
-// taking about as long. This machine is shared and its speed comes and goes, and slow spells
-// slow the comment more than the memcpy, so two ratios are kept: the fastest comment batch over
-// the fastest memcpy batch (the code's own cost), and the median of the per-batch ratios (what a
-// busy machine gives).
-void ratio(benchmark::State &state, const Pair &pair, bool fillIn) {
-    constexpr int comments = 20, copies = 2000;
+void commentCase(benchmark::State &state, const Pair &pair, bool fillIn) {
     select(pair);
     const auto request = functionRequest();
-    const std::size_t bytes = functionComment(*request).size();
-    std::vector<char> from(bytes, 'x'), to(bytes);
-    std::vector<double> commentNs, copyNs, ratios;
     for (auto _ : state) {
-        const Clock::time_point start = Clock::now();
-        for (int i = 0; i < comments; ++i) {
-            std::string text = fillIn ? functionComment(*functionRequest()) : functionComment(*request);
-            benchmark::DoNotOptimize(text);
-        }
-        const Clock::time_point middle = Clock::now();
-        for (int i = 0; i < copies; ++i) {
-            std::memcpy(to.data(), from.data(), bytes);
-            benchmark::DoNotOptimize(to.data());
-            benchmark::ClobberMemory();
-        }
-        const Clock::time_point end = Clock::now();
-        commentNs.push_back(std::chrono::duration<double, std::nano>(middle - start).count() / comments);
-        copyNs.push_back(std::chrono::duration<double, std::nano>(end - middle).count() / copies);
-        ratios.push_back(commentNs.back() / copyNs.back());
-        state.SetIterationTime(std::chrono::duration<double>(middle - start).count() / comments);
+        std::string text = comment(*request, fillIn);
+        benchmark::DoNotOptimize(text);
     }
-    state.counters["bytes"] = static_cast<double>(bytes);
-    state.counters["comment_ns"] = fastest(commentNs);
-    state.counters["memcpy_ns"] = fastest(copyNs);
-    state.counters["ratio"] = fastest(commentNs) / fastest(copyNs);
-    state.counters["busy_ratio"] = median(ratios);
 }
 
-// Prints as usual, then tables of the ratios.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run> &runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run &run : runs)
-            m_runs.push_back(run);
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        table("comment/", "comment from a filled-in request / memcpy of the same bytes");
-        table("page/", "page sequence with the request filled in / memcpy of the same bytes");
-    }
+void copyCase(benchmark::State &state, std::size_t bytes) {
+    std::vector<char> from(bytes, 'x'), to(bytes);
+    for (auto _ : state)
+        copy(to, from);
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
+}
 
-private:
-    void table(const std::string &prefix, const char *title) const {
-        std::cout << "\n" << title << "\n";
-        for (const Run &run : m_runs) {
-            const std::string name = run.run_name.function_name;
-            if (name.rfind(prefix, 0) == 0)
-                std::cout << "  " << name.substr(prefix.size()) << ": " << run.counters.at("comment_ns").value
-                          << " ns / " << run.counters.at("memcpy_ns").value
-                          << " ns = " << run.counters.at("ratio").value
-                          << "x (median of the paired batches " << run.counters.at("busy_ratio").value << "x)\n";
+using Clock = std::chrono::steady_clock;
+
+double nanoseconds(Clock::duration time, int count) {
+    return std::chrono::duration<double, std::nano>(time).count() / count;
+}
+
+// The ratios, measured apart from the cases above. This machine is shared and its speed comes
+// and goes for seconds at a time, and a slow spell slows a comment more than a memcpy. So every
+// case takes its turn in each of many rounds, timing a short batch of comments and then a batch
+// of memcpys of the comment's size taking about as long; the table gives the fastest comment
+// batch over the fastest memcpy batch (the code's own cost) and the median of the per-batch
+// ratios (what a busy machine gives).
+void ratioTable(bool fillIn, const char *title) {
+    constexpr int rounds = 500, comments = 20, copies = 2000;
+    struct Case {
+        std::unique_ptr<DocumentStyle> request;
+        std::vector<char> from, to;
+        double comment = 1e300, copy = 1e300;
+        std::vector<double> ratios;
+    };
+    std::vector<Case> cases;
+    cases.reserve(std::size(pairs));
+    for (const Pair &pair : pairs) {
+        select(pair);
+        Case &c = cases.emplace_back();
+        c.request = functionRequest();
+        c.from.assign(functionComment(*c.request).size(), 'x');
+        c.to.resize(c.from.size());
+    }
+    for (int round = 0; round < rounds; ++round) {
+        for (std::size_t i = 0; i < cases.size(); ++i) {
+            Case &c = cases[i];
+            select(pairs[i]);
+            // One untimed comment first: the batch measures a comment in steady use, not the
+            // first after another case.
+            benchmark::DoNotOptimize(comment(*c.request, fillIn));
+            const Clock::time_point start = Clock::now();
+            for (int n = 0; n < comments; ++n) {
+                std::string text = comment(*c.request, fillIn);
+                benchmark::DoNotOptimize(text);
+            }
+            const Clock::time_point middle = Clock::now();
+            for (int n = 0; n < copies; ++n)
+                copy(c.to, c.from);
+            const Clock::time_point end = Clock::now();
+            const double commentNs = nanoseconds(middle - start, comments), copyNs = nanoseconds(end - middle, copies);
+            c.comment = std::min(c.comment, commentNs);
+            c.copy = std::min(c.copy, copyNs);
+            c.ratios.push_back(commentNs / copyNs);
         }
     }
-
-    std::vector<Run> m_runs;
-};
+    std::cout << "\n" << title << " / memcpy of the same bytes, fastest batches (median of the paired batches)\n";
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        Case &c = cases[i];
+        std::nth_element(c.ratios.begin(), c.ratios.begin() + c.ratios.size() / 2, c.ratios.end());
+        std::cout << "  " << pairs[i].label << ": " << c.comment << " ns / " << c.copy << " ns = " << c.comment / c.copy
+                  << "x (" << c.ratios[c.ratios.size() / 2] << "x)\n";
+    }
+}
 
 } // namespace
 
 int main(int argc, char **argv) {
     g_settingRecord.Load(); // the first-start settings when there is no setting.dat here
-    for (const bool fillIn : {false, true})
-        for (const Pair &pair : pairs)
-            benchmark::RegisterBenchmark(((fillIn ? "page/" : "comment/") + pair.label).c_str(), ratio, pair, fillIn)
-                ->UseManualTime()
-                ->Iterations(2000)
-                ->Unit(benchmark::kNanosecond);
+    for (const Pair &pair : pairs) {
+        select(pair);
+        const std::size_t bytes = functionComment(*functionRequest()).size();
+        benchmark::RegisterBenchmark(("comment/" + pair.label).c_str(), commentCase, pair, false)
+            ->Unit(benchmark::kNanosecond);
+        benchmark::RegisterBenchmark(("page/" + pair.label).c_str(), commentCase, pair, true)
+            ->Unit(benchmark::kNanosecond);
+        benchmark::RegisterBenchmark(("memcpy/" + pair.label).c_str(), copyCase, bytes)->Unit(benchmark::kNanosecond);
+    }
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    ratioTable(false, "comment from a filled-in request");
+    ratioTable(true, "page sequence with the request filled in");
 }

@@ -49,6 +49,15 @@ TEST_F(LinesTest, LineBoundaries) {
     EXPECT_EQ(lines, (Lines{"a", "bc", "> x", "bc"}));
     EXPECT_EQ(joinLines(lines), "a\r\nbc\r\n> x\r\nbc");
     EXPECT_THROW(lines.at(4), std::out_of_range);
+
+    // A section added to a document trims only its own blank tail.
+    Lines document{"summary", ""};
+    appendSplitLines(document, "\r\n\r\n", "> ");
+    trimTrailingEmpty(document, 2);
+    EXPECT_EQ(document, (Lines{"summary", "", "> "}));
+    appendSplitLines(document, "\n\n");
+    trimTrailingEmpty(document, 3);
+    EXPECT_EQ(document, (Lines{"summary", "", "> "}));
 }
 
 TEST_F(LinesTest, JoinAndTrim) {
