@@ -2,8 +2,6 @@
 
 #include "common/settingdata.h"
 
-#include <utility>
-
 Lines CommentCStyle::format(const Lines &lines) const {
     return frameBlock(lines, '*');
 }

@@ -2,8 +2,6 @@
 
 #include "comment/c.h"
 
-#include <utility>
-
 Lines CommentDStyle::format(const Lines &lines) const {
     return frameBlock(lines, '+');
 }

@@ -2,8 +2,6 @@
 
 #include "common/settingdata.h"
 
-#include <utility>
-
 Lines CommentJavaStyle::format(const Lines &lines) const {
     const SettingData &s = g_settingData;
     const std::string prefix =

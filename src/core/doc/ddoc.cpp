@@ -66,11 +66,7 @@ void DDocumentStyle::addCopyright(Lines &lines) const {
 }
 
 void DDocumentStyle::addNote(Lines &lines) const {
-    if (m_note.empty())
-        return;
-    const std::size_t before = lines.size();
-    appendSplitLines(lines, m_note);
-    trimTrailingEmpty(lines, before);
+    addText(lines, m_note);
 }
 
 void DDocumentStyle::addReturns(Lines &lines) const {

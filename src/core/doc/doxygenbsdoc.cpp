@@ -47,11 +47,7 @@ void DoxygenDocumentStyle::addCopyright(Lines &lines) const {
 }
 
 void DoxygenDocumentStyle::addNote(Lines &lines) const {
-    if (m_note.empty())
-        return;
-    const std::size_t before = lines.size();
-    appendSplitLines(lines, m_note, command("note") + '\t');
-    trimTrailingEmpty(lines, before);
+    addText(lines, m_note, command("note") + '\t');
 }
 
 void DoxygenDocumentStyle::addReturns(Lines &lines) const {

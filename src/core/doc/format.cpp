@@ -8,12 +8,16 @@ Lines DocumentStyle::summarySection() const {
     return {m_summary};
 }
 
-void DocumentStyle::addComment(Lines &lines) const {
-    if (m_comment.empty())
+void DocumentStyle::addText(Lines &lines, const std::string &text, std::string_view lead) {
+    if (text.empty())
         return;
     const std::size_t before = lines.size();
-    appendSplitLines(lines, m_comment);
+    appendSplitLines(lines, text, lead);
     trimTrailingEmpty(lines, before);
+}
+
+void DocumentStyle::addComment(Lines &lines) const {
+    addText(lines, m_comment);
 }
 
 void DocumentStyle::addParagraph(Lines &document, Adder add) const {

@@ -61,6 +61,9 @@ protected:
     virtual void addParams(Lines &lines) const = 0;
     // Whether a blank line goes before the parameter/return/exception block.
     virtual bool blankBeforeFunctionBlock() const = 0;
+    // The text split into lines, the lead before the first, without its trailing blank lines;
+    // nothing for an empty text.
+    static void addText(Lines &lines, const std::string &text, std::string_view lead = {});
 
     std::string m_date, m_author, m_copyright, m_summary, m_comment, m_note, m_returns;
     std::vector<ExceptionEntry> m_throws;

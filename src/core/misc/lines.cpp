@@ -150,10 +150,6 @@ void trimTrailingEmpty(Lines &lines, std::size_t keep) {
         lines.pop_back();
 }
 
-void appendLines(Lines &lines, const Lines &section) {
-    lines.append(section);
-}
-
 std::string spaces(std::size_t n) {
     return std::string(n, ' ');
 }

@@ -115,8 +115,6 @@ std::string joinLines(const Lines &lines, std::string_view separator);
 Lines trimTrailingEmpty(Lines lines);
 // Drops empty lines from the end, keeping the first keep lines whatever they hold.
 void trimTrailingEmpty(Lines &lines, std::size_t keep);
-// Adds the lines of section to the end of lines.
-void appendLines(Lines &lines, const Lines &section);
 std::string spaces(std::size_t n);
 // The column a line ends at when tabs stop every width bytes and it starts at column from:
 // displayWidth("ab\tc", 4) is 5, displayWidth("ab\tc", 4, 3) is 9.
