@@ -2,9 +2,9 @@
 // comment has: once from the filled-in request, once with the page's filling in of the request
 // as well. Ends with tables of the ratios.
 
-#include "comment/styler.h"
-#include "common/settingrecord.h"
-#include "doc/styler.h"
+#include "core/comment/styler.h"
+#include "core/common/settingrecord.h"
+#include "core/doc/styler.h"
 
 #include <benchmark/benchmark.h>
 
@@ -152,18 +152,20 @@ void ratioTable(bool fillIn, const char *title) {
             for (int n = 0; n < copies; ++n)
                 copy(c.to, c.from);
             const Clock::time_point end = Clock::now();
-            const double commentNs = nanoseconds(middle - start, comments), copyNs = nanoseconds(end - middle, copies);
+            const double commentNs = nanoseconds(middle - start, comments),
+                         copyNs = nanoseconds(end - middle, copies);
             c.comment = std::min(c.comment, commentNs);
             c.copy = std::min(c.copy, copyNs);
             c.ratios.push_back(commentNs / copyNs);
         }
     }
-    std::cout << "\n" << title << " / memcpy of the same bytes, fastest batches (median of the paired batches)\n";
+    std::cout << "\n"
+              << title << " / memcpy of the same bytes, fastest batches (median of the paired batches)\n";
     for (std::size_t i = 0; i < cases.size(); ++i) {
         Case &c = cases[i];
         std::nth_element(c.ratios.begin(), c.ratios.begin() + c.ratios.size() / 2, c.ratios.end());
-        std::cout << "  " << pairs[i].label << ": " << c.comment << " ns / " << c.copy << " ns = " << c.comment / c.copy
-                  << "x (" << c.ratios[c.ratios.size() / 2] << "x)\n";
+        std::cout << "  " << pairs[i].label << ": " << c.comment << " ns / " << c.copy
+                  << " ns = " << c.comment / c.copy << "x (" << c.ratios[c.ratios.size() / 2] << "x)\n";
     }
 }
 
@@ -178,7 +180,8 @@ int main(int argc, char **argv) {
             ->Unit(benchmark::kNanosecond);
         benchmark::RegisterBenchmark(("page/" + pair.label).c_str(), commentCase, pair, true)
             ->Unit(benchmark::kNanosecond);
-        benchmark::RegisterBenchmark(("memcpy/" + pair.label).c_str(), copyCase, bytes)->Unit(benchmark::kNanosecond);
+        benchmark::RegisterBenchmark(("memcpy/" + pair.label).c_str(), copyCase, bytes)
+            ->Unit(benchmark::kNanosecond);
     }
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

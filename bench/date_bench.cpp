@@ -1,8 +1,8 @@
 // The date language: the default template, and list openers that never close, whose time must
 // grow linearly with the template (4 KiB against 64 KiB).
 
-#include "common/settingrecord.h"
-#include "misc/date.h"
+#include "core/common/settingrecord.h"
+#include "core/misc/date.h"
 
 #include <benchmark/benchmark.h>
 

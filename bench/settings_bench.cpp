@@ -1,5 +1,5 @@
-#include "Orvex/Util/Setting.h"
-#include "common/settingrecord.h"
+#include "core/Orvex/Util/Setting.h"
+#include "core/common/settingrecord.h"
 
 #include <benchmark/benchmark.h>
 

@@ -3,11 +3,10 @@
 #include <QApplication>
 #include <QTabWidget>
 
-int main(int argc, char* argv[])
-{
+int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
     QTabWidget tabs;
-    for (const char* caption : {"関数", "クラス", "ファイル", "設定"})
+    for (const char *caption : {"関数", "クラス", "ファイル", "設定"})
         tabs.addTab(new QWidget, QString::fromUtf8(caption));
     tabs.setWindowTitle(QStringLiteral("Baseline"));
     tabs.setFixedSize(640, 480);

@@ -32,9 +32,8 @@ struct Sample {
     double peakMiB;
 };
 
-pid_t spawn(const char* program, std::vector<const char*> args, const char* directory,
-            const std::vector<std::string>& environment, int keepFd = -1)
-{
+pid_t spawn(const char *program, std::vector<const char *> args, const char *directory,
+            const std::vector<std::string> &environment, int keepFd = -1) {
     pid_t pid = fork();
     if (pid != 0)
         return pid;
@@ -45,19 +44,18 @@ pid_t spawn(const char* program, std::vector<const char*> args, const char* dire
         dup2(keepFd, 3);
     if (directory && chdir(directory) != 0)
         _exit(127);
-    for (const std::string& entry : environment)
-        putenv(const_cast<char*>(entry.c_str()));
+    for (const std::string &entry : environment)
+        putenv(const_cast<char *>(entry.c_str()));
     args.insert(args.begin(), program);
     args.push_back(nullptr);
-    execvp(program, const_cast<char* const*>(args.data()));
+    execvp(program, const_cast<char *const *>(args.data()));
     _exit(127);
 }
 
 // Waits for the next event for at most until `deadline`; null on time-out.
-xcb_generic_event_t* nextEvent(xcb_connection_t* c, Clock::time_point deadline)
-{
+xcb_generic_event_t *nextEvent(xcb_connection_t *c, Clock::time_point deadline) {
     for (;;) {
-        if (xcb_generic_event_t* event = xcb_poll_for_event(c))
+        if (xcb_generic_event_t *event = xcb_poll_for_event(c))
             return event;
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
         if (left <= 0)
@@ -67,9 +65,9 @@ xcb_generic_event_t* nextEvent(xcb_connection_t* c, Clock::time_point deadline)
     }
 }
 
-xcb_atom_t intern(xcb_connection_t* c, const char* name)
-{
-    auto* reply = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, static_cast<uint16_t>(strlen(name)), name), nullptr);
+xcb_atom_t intern(xcb_connection_t *c, const char *name) {
+    auto *reply =
+        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, static_cast<uint16_t>(strlen(name)), name), nullptr);
     xcb_atom_t atom = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
     free(reply);
     return atom;
@@ -77,13 +75,12 @@ xcb_atom_t intern(xcb_connection_t* c, const char* name)
 
 class Desktop {
 public:
-    Desktop()
-    {
+    Desktop() {
         int fds[2];
         if (pipe(fds) != 0)
             throw std::runtime_error("pipe");
-        m_server = spawn("Xvfb", {"-displayfd", "3", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"}, nullptr,
-                         {}, fds[1]);
+        m_server = spawn("Xvfb", {"-displayfd", "3", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"},
+                         nullptr, {}, fds[1]);
         close(fds[1]);
         // Read up to the line end: Xvfb gives up if the pipe closes before it has written all.
         int number = -1;
@@ -107,8 +104,7 @@ public:
         xcb_flush(m_c);
     }
 
-    ~Desktop()
-    {
+    ~Desktop() {
         xcb_disconnect(m_c);
         kill(m_server, SIGTERM);
         waitpid(m_server, nullptr, 0);
@@ -116,9 +112,9 @@ public:
 
     // Starts `program` in a fresh directory, times it to its window's map, closes the
     // window as a user would and collects the process's peak memory.
-    Sample launch(const char* program)
-    {
-        std::string directory = (std::filesystem::temp_directory_path() / "remarkist-startup.XXXXXX").string();
+    Sample launch(const char *program) {
+        std::string directory =
+            (std::filesystem::temp_directory_path() / "remarkist-startup.XXXXXX").string();
         if (!mkdtemp(directory.data()))
             throw std::runtime_error("mkdtemp");
         const auto start = Clock::now();
@@ -137,12 +133,11 @@ public:
     }
 
 private:
-    xcb_window_t waitForMap(Clock::time_point deadline)
-    {
-        while (xcb_generic_event_t* event = nextEvent(m_c, deadline)) {
+    xcb_window_t waitForMap(Clock::time_point deadline) {
+        while (xcb_generic_event_t *event = nextEvent(m_c, deadline)) {
             xcb_window_t mapped = XCB_WINDOW_NONE;
             if ((event->response_type & 0x7F) == XCB_MAP_NOTIFY) {
-                auto* map = reinterpret_cast<xcb_map_notify_event_t*>(event);
+                auto *map = reinterpret_cast<xcb_map_notify_event_t *>(event);
                 if (!map->override_redirect)
                     mapped = map->window;
             }
@@ -153,8 +148,7 @@ private:
         return XCB_WINDOW_NONE;
     }
 
-    void requestClose(xcb_window_t window)
-    {
+    void requestClose(xcb_window_t window) {
         xcb_client_message_event_t message{};
         message.response_type = XCB_CLIENT_MESSAGE;
         message.format = 32;
@@ -162,12 +156,11 @@ private:
         message.type = m_protocols;
         message.data.data32[0] = m_deleteWindow;
         message.data.data32[1] = XCB_CURRENT_TIME;
-        xcb_send_event(m_c, 0, window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&message));
+        xcb_send_event(m_c, 0, window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char *>(&message));
         xcb_flush(m_c);
     }
 
-    static void reap(pid_t pid, rusage& usage)
-    {
+    static void reap(pid_t pid, rusage &usage) {
         const auto deadline = Clock::now() + launchTimeout;
         while (wait4(pid, nullptr, WNOHANG, &usage) == 0) {
             if (Clock::now() > deadline) {
@@ -181,20 +174,18 @@ private:
 
     pid_t m_server;
     std::string m_display;
-    xcb_connection_t* m_c;
+    xcb_connection_t *m_c;
     xcb_window_t m_root;
     xcb_atom_t m_protocols;
     xcb_atom_t m_deleteWindow;
 };
 
-double median(std::vector<double> values)
-{
+double median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     return values.empty() ? 0 : values[values.size() / 2];
 }
 
-void BM_Startup(benchmark::State& state)
-{
+void BM_Startup(benchmark::State &state) {
     Desktop desktop;
     // Once each untimed: the first start fills the font and shader caches.
     desktop.launch(BASELINE_PATH);

@@ -1,6 +1,6 @@
-#include "Orvex/Exception.h"
-#include "Orvex/Util/Setting.h"
-#include "common/settingrecord.h"
+#include "core/Orvex/Exception.h"
+#include "core/Orvex/Util/Setting.h"
+#include "core/common/settingrecord.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,10 +1,10 @@
-#include "AppMain.h"
+#include "app/AppMain.h"
 
-#include "misc/dock.h"
-#include "tab/classdoc.h"
-#include "tab/filedoc.h"
-#include "tab/functiondoc.h"
-#include "tab/setting.h"
+#include "app/misc/dock.h"
+#include "app/tab/classdoc.h"
+#include "app/tab/filedoc.h"
+#include "app/tab/functiondoc.h"
+#include "app/tab/setting.h"
 
 #include <QCloseEvent>
 #include <QIcon>
@@ -15,15 +15,14 @@
 
 #include <initializer_list>
 
-MainWindow* mainWindow = nullptr;
+MainWindow *mainWindow = nullptr;
 
 namespace {
 
 // The icon at the default icon size, read as PNG outright: asked to guess the format, the image
 // reader loads every image format plugin there is to ask each of them. (Decoding the 256 x 256
 // image instead cost start-up about as much as building a whole page.)
-QIcon loadWindowIcon()
-{
+QIcon loadWindowIcon() {
     QImageReader reader(":/icons/remarkist.png", "png");
     reader.setAutoDetectImageFormat(false);
     return QIcon(QPixmap::fromImage(reader.read()));
@@ -31,18 +30,17 @@ QIcon loadWindowIcon()
 
 } // namespace
 
-MainWindow::MainWindow()
-{
+MainWindow::MainWindow() {
     mainWindow = this;
     setClientSize(640, 480);
     setWindowTitle("Remarkist");
     setWindowIcon(loadWindowIcon());
 
     // Both act whichever control of the window has the focus.
-    auto* copy = new QShortcut(QKeySequence(Qt::SHIFT | Qt::CTRL | Qt::Key_C), this);
+    auto *copy = new QShortcut(QKeySequence(Qt::SHIFT | Qt::CTRL | Qt::Key_C), this);
     copy->setContext(Qt::WindowShortcut);
     connect(copy, &QShortcut::activated, this, &MainWindow::onCopyShortcut);
-    auto* initialize = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_I), this);
+    auto *initialize = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_I), this);
     initialize->setContext(Qt::WindowShortcut);
     connect(initialize, &QShortcut::activated, this, &MainWindow::onInitializeShortcut);
 
@@ -66,25 +64,24 @@ MainWindow::MainWindow()
     connect(m_tabs, &QTabWidget::currentChanged, this, &MainWindow::onTabChanged);
 }
 
-void MainWindow::buildPages()
-{
-    for (Page* page : std::initializer_list<Page*>{m_class, m_file, m_setting})
+void MainWindow::buildPages() {
+    for (Page *page : std::initializer_list<Page *>{m_class, m_file, m_setting})
         page->build();
 }
 
-void MainWindow::showEvent(QShowEvent* event)
-{
+void MainWindow::showEvent(QShowEvent *event) {
     QWidget::showEvent(event);
     // Show has mapped the window when the event loop next runs; posted calls run there before
     // any input is read, so the user never meets a page half made. Later shows find them built.
     QMetaObject::invokeMethod(this, &MainWindow::buildPages, Qt::QueuedConnection);
 }
 
-void MainWindow::setClientSize(int width, int height) { setFixedSize(width, height); }
+void MainWindow::setClientSize(int width, int height) {
+    setFixedSize(width, height);
+}
 
-void MainWindow::onTabChanged()
-{
-    DocumentPage* const documents[] = {m_function, m_class, m_file};
+void MainWindow::onTabChanged() {
+    DocumentPage *const documents[] = {m_function, m_class, m_file};
     for (int i = 0; i < 3; ++i) {
         if (m_tabs->currentIndex() == i)
             documents[i]->pageSelected();
@@ -97,8 +94,7 @@ void MainWindow::onTabChanged()
         m_setting->pageDeselected();
 }
 
-DocumentPage* MainWindow::selectedDocumentPage() const
-{
+DocumentPage *MainWindow::selectedDocumentPage() const {
     switch (m_tabs->currentIndex()) {
     case 0:
         return m_function;
@@ -111,30 +107,26 @@ DocumentPage* MainWindow::selectedDocumentPage() const
     }
 }
 
-void MainWindow::onCopyShortcut()
-{
-    if (DocumentPage* page = selectedDocumentPage())
+void MainWindow::onCopyShortcut() {
+    if (DocumentPage *page = selectedDocumentPage())
         page->copyToClipboard();
 }
 
-void MainWindow::onInitializeShortcut()
-{
-    if (DocumentPage* page = selectedDocumentPage())
+void MainWindow::onInitializeShortcut() {
+    if (DocumentPage *page = selectedDocumentPage())
         page->initialize();
 }
 
-void MainWindow::onHotKey()
-{
+void MainWindow::onHotKey() {
     raise();
     activateWindow();
     if (isMinimized())
         showNormal();
-    if (DocumentPage* page = selectedDocumentPage())
+    if (DocumentPage *page = selectedDocumentPage())
         page->focusSummary();
 }
 
-void MainWindow::closeEvent(QCloseEvent* event)
-{
+void MainWindow::closeEvent(QCloseEvent *event) {
     // Closing twice (OK after the close box, say) must not store the position twice.
     if (!m_closing) {
         m_closing = true;

@@ -42,31 +42,31 @@ public:
     // screen, before the first input is handled.
     void buildPages();
 
-    QTabWidget* tabs() const { return m_tabs; }
-    Functiondoc* functionPage() const { return m_function; }
-    Classdoc* classPage() const { return m_class; }
-    Filedoc* filePage() const { return m_file; }
-    Setting* settingPage() const { return m_setting; }
+    QTabWidget *tabs() const { return m_tabs; }
+    Functiondoc *functionPage() const { return m_function; }
+    Classdoc *classPage() const { return m_class; }
+    Filedoc *filePage() const { return m_file; }
+    Setting *settingPage() const { return m_setting; }
 
 protected:
     // The settings page stores the window's position and saves setting.dat; a failed save
     // throws on to the application's error dialog.
-    void closeEvent(QCloseEvent* event) override;
-    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
-    QTabWidget* m_tabs;
-    Functiondoc* m_function;
-    Classdoc* m_class;
-    Filedoc* m_file;
-    Setting* m_setting;
+    QTabWidget *m_tabs;
+    Functiondoc *m_function;
+    Classdoc *m_class;
+    Filedoc *m_file;
+    Setting *m_setting;
     bool m_closing = false;
 
     // Tells every page, in tab order, whether it is now the selected one.
     void onTabChanged();
     // The selected page when it is a document page, else null.
-    DocumentPage* selectedDocumentPage() const;
+    DocumentPage *selectedDocumentPage() const;
 };
 
 // The program-wide reference to the main window, set as soon as it is constructed.
-extern MainWindow* mainWindow;
+extern MainWindow *mainWindow;

@@ -1,8 +1,8 @@
-#include "AppMain.h"
-#include "platform/clipboard.h"
-#include "platform/errordialog.h"
-#include "platform/hotkey.h"
-#include "platform/sounds.h"
+#include "app/AppMain.h"
+#include "app/platform/clipboard.h"
+#include "app/platform/errordialog.h"
+#include "app/platform/hotkey.h"
+#include "app/platform/sounds.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -18,11 +18,10 @@ class Application : public QApplication {
 public:
     using QApplication::QApplication;
 
-    bool notify(QObject* receiver, QEvent* event) override
-    {
+    bool notify(QObject *receiver, QEvent *event) override {
         try {
             return QApplication::notify(receiver, event);
-        } catch (const std::exception& error) {
+        } catch (const std::exception &error) {
             reportUnhandledError(QString::fromUtf8(error.what()));
         } catch (...) {
             reportUnhandledError(QStringLiteral("Unknown exception"));
@@ -35,13 +34,11 @@ public:
 // window is on screen (asking earlier fails, the window is not mapped yet).
 class ActivateWhenExposed : public QObject {
 public:
-    explicit ActivateWhenExposed(QWidget* window) : QObject(window), m_window(window)
-    {
+    explicit ActivateWhenExposed(QWidget *window) : QObject(window), m_window(window) {
         window->windowHandle()->installEventFilter(this);
     }
 
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
+    bool eventFilter(QObject *watched, QEvent *event) override {
         if (event->type() == QEvent::Expose && m_window->windowHandle()->isExposed()) {
             watched->removeEventFilter(this);
             m_window->activateWindow();
@@ -50,11 +47,10 @@ public:
     }
 
 private:
-    QWidget* m_window;
+    QWidget *m_window;
 };
 
-void showFatalError(const QString& text)
-{
+void showFatalError(const QString &text) {
     QMessageBox box(QMessageBox::Critical, QStringLiteral("Fatal Error"), text, QMessageBox::Ok,
                     QApplication::activeWindow());
     box.exec();
@@ -62,8 +58,7 @@ void showFatalError(const QString& text)
 
 } // namespace
 
-int main(int argc, char* argv[])
-{
+int main(int argc, char *argv[]) {
     Application app(argc, argv);
     SystemSounds sounds;
     SystemClipboard clipboard;
@@ -79,7 +74,7 @@ int main(int argc, char* argv[])
         window->show();
         new ActivateWhenExposed(window);
         app.exec();
-    } catch (const std::exception& error) {
+    } catch (const std::exception &error) {
         showFatalError(QString::fromUtf8(error.what()));
         return 1;
     } catch (...) {

@@ -1,9 +1,9 @@
 // remarkist-render: the comment for one JSON request on stdout, for editors, scripts and checks.
 // Exit status 0 on success, 1 when the comment cannot be built, 2 for bad usage or a bad request.
 
-#include "request.h"
+#include "render/request.h"
 
-#include "misc/date.h"
+#include "core/misc/date.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,8 +1,8 @@
-#include "request.h"
+#include "render/request.h"
 
-#include "comment/styler.h"
-#include "doc/styler.h"
-#include "misc/date.h"
+#include "core/comment/styler.h"
+#include "core/doc/styler.h"
+#include "core/misc/date.h"
 
 #include <algorithm>
 #include <functional>
@@ -184,7 +184,7 @@ std::string renderComment(const Request &request, std::string_view separator) {
         document->setParams(request.params);
     }
     Lines body = request.kind == Request::Kind::Function ? document->functionDocument()
-                       : request.kind == Request::Kind::Class  ? document->classDocument()
-                                                               : document->fileDocument();
+                 : request.kind == Request::Kind::Class  ? document->classDocument()
+                                                         : document->fileDocument();
     return joinLines(comment->format(std::move(body)), separator);
 }

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "common/settingrecord.h"
-#include "doc/format.h"
+#include "core/common/settingrecord.h"
+#include "core/doc/format.h"
 
 #include <nlohmann/json.hpp>
 

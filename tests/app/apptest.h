@@ -1,9 +1,9 @@
 #pragma once
 
-#include "AppMain.h"
-#include "common/settingrecord.h"
-#include "forms/shared.h"
-#include "platform/platform.h"
+#include "app/AppMain.h"
+#include "app/forms/shared.h"
+#include "app/platform/platform.h"
+#include "core/common/settingrecord.h"
 
 #include <QApplication>
 #include <QDir>
@@ -17,7 +17,9 @@
 #include <vector>
 
 // Readable failure messages.
-inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
+inline void PrintTo(const QString &text, std::ostream *os) {
+    *os << '"' << text.toStdString() << '"';
+}
 
 // What the pages asked of the desktop, in order.
 struct RecordingSounds : Sounds {
@@ -28,23 +30,21 @@ struct RecordingSounds : Sounds {
 
 struct RecordingClipboard : Clipboard {
     std::vector<std::string> texts;
-    void setText(const std::string& text) override { texts.push_back(text); }
+    void setText(const std::string &text) override { texts.push_back(text); }
 };
 
-inline QApplication& testApplication()
-{
+inline QApplication &testApplication() {
     static int argc = 1;
     static char name[] = "app_test";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = new QApplication(argc, argv);
+    static char *argv[] = {name, nullptr};
+    static QApplication *app = new QApplication(argc, argv);
     return *app;
 }
 
 // The settings a comment test relies on: "/**" framing, backslash commands, tabs, no boxes,
 // a date template without tokens.
-inline void useTestSettings()
-{
-    CSettingData& s = g_settingRecord;
+inline void useTestSettings() {
+    CSettingData &s = g_settingRecord;
     s.m_commentStyle = SettingData::CommentStyle::C;
     s.m_documentStyle = SettingData::DocumentStyle::DoxygenBS;
     s.m_spacingStyle = SettingData::SpacingStyle::Tab;
@@ -60,8 +60,7 @@ inline void useTestSettings()
 // Every widget test starts with no shared form texts, the test settings and recording fakes.
 class AppTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         testApplication();
         g_forms = {};
         useTestSettings();
@@ -70,16 +69,14 @@ protected:
         g_sounds = &sounds;
         g_clipboard = &clipboard;
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         g_sounds = nullptr;
         g_clipboard = nullptr;
     }
 
     // The control inside `scope` with that accessible name.
-    template <class W = QWidget> static W* control(const QWidget* scope, const char* name)
-    {
-        for (W* w : scope->findChildren<W*>())
+    template <class W = QWidget> static W *control(const QWidget *scope, const char *name) {
+        for (W *w : scope->findChildren<W *>())
             if (w->accessibleName() == QLatin1String(name))
                 return w;
         ADD_FAILURE() << "no control " << name;
@@ -94,8 +91,7 @@ protected:
 // over an empty settings tree.
 class WindowTest : public AppTest {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         AppTest::SetUp();
         ASSERT_TRUE(dir.isValid());
         previous = QDir::currentPath();
@@ -105,8 +101,7 @@ protected:
         // What the program's event loop does first once the window shows.
         window->buildPages();
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         window.reset();
         QDir::setCurrent(previous);
         AppTest::TearDown();

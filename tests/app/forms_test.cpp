@@ -1,11 +1,11 @@
 #include "apptest.h"
 
-#include "forms/comment.h"
-#include "forms/date.h"
-#include "forms/note.h"
-#include "forms/returns.h"
-#include "forms/summary.h"
-#include "misc/cmenu.h"
+#include "app/forms/comment.h"
+#include "app/forms/date.h"
+#include "app/forms/note.h"
+#include "app/forms/returns.h"
+#include "app/forms/summary.h"
+#include "app/misc/cmenu.h"
 
 #include <QClipboard>
 #include <QFocusEvent>
@@ -23,48 +23,48 @@ using Forms = AppTest;
 
 const QString hintAsShown = QString(Comment::hintText).replace("\r\n", "\n");
 
-void focusIn(QWidget* box)
-{
+void focusIn(QWidget *box) {
     QFocusEvent event(QEvent::FocusIn, Qt::MouseFocusReason);
     QApplication::sendEvent(box, &event);
 }
 
 // Two forms of one kind, as on two pages.
 struct SharedKind {
-    const char* name;
-    std::function<void(QWidget* page)> build;     // adds one form to the page
-    std::function<void(QWidget* page, const QString&)> type;
-    std::function<void(QWidget* page)> refresh;
-    std::function<QString(QWidget* page)> shown;
+    const char *name;
+    std::function<void(QWidget *page)> build; // adds one form to the page
+    std::function<void(QWidget *page, const QString &)> type;
+    std::function<void(QWidget *page)> refresh;
+    std::function<QString(QWidget *page)> shown;
     std::function<std::string()> shared;
 };
 
-template <class Form> Form* formOf(QWidget* page) { return page->findChild<Form*>(); }
+template <class Form> Form *formOf(QWidget *page) {
+    return page->findChild<Form *>();
+}
 
-TEST_F(Forms, EditInOneFieldIsSharedAndShownElsewhereOnRefresh)
-{
+TEST_F(Forms, EditInOneFieldIsSharedAndShownElsewhereOnRefresh) {
     const SharedKind kinds[] = {
-        {"date", [](QWidget* p) { new Date(p); },
-         [](QWidget* p, const QString& t) { formOf<Date>(p)->textBox->setText(t); },
-         [](QWidget* p) { formOf<Date>(p)->refresh(); },
-         [](QWidget* p) { return formOf<Date>(p)->textBox->text(); }, [] { return g_forms.dateText; }},
-        {"summary", [](QWidget* p) { new Summary(p); },
-         [](QWidget* p, const QString& t) { formOf<Summary>(p)->textBox->setText(t); },
-         [](QWidget* p) { formOf<Summary>(p)->refresh(); },
-         [](QWidget* p) { return formOf<Summary>(p)->textBox->text(); }, [] { return g_forms.summaryText; }},
-        {"note", [](QWidget* p) { new Note(p); },
-         [](QWidget* p, const QString& t) { formOf<Note>(p)->textBox->setPlainText(t); },
-         [](QWidget* p) { formOf<Note>(p)->refresh(); },
-         [](QWidget* p) { return formOf<Note>(p)->textBox->toPlainText(); }, [] { return g_forms.noteText; }},
-        {"comment", [](QWidget* p) { new Comment(p); },
-         [](QWidget* p, const QString& t) {
+        {"date", [](QWidget *p) { new Date(p); },
+         [](QWidget *p, const QString &t) { formOf<Date>(p)->textBox->setText(t); },
+         [](QWidget *p) { formOf<Date>(p)->refresh(); },
+         [](QWidget *p) { return formOf<Date>(p)->textBox->text(); }, [] { return g_forms.dateText; }},
+        {"summary", [](QWidget *p) { new Summary(p); },
+         [](QWidget *p, const QString &t) { formOf<Summary>(p)->textBox->setText(t); },
+         [](QWidget *p) { formOf<Summary>(p)->refresh(); },
+         [](QWidget *p) { return formOf<Summary>(p)->textBox->text(); }, [] { return g_forms.summaryText; }},
+        {"note", [](QWidget *p) { new Note(p); },
+         [](QWidget *p, const QString &t) { formOf<Note>(p)->textBox->setPlainText(t); },
+         [](QWidget *p) { formOf<Note>(p)->refresh(); },
+         [](QWidget *p) { return formOf<Note>(p)->textBox->toPlainText(); }, [] { return g_forms.noteText; }},
+        {"comment", [](QWidget *p) { new Comment(p); },
+         [](QWidget *p, const QString &t) {
              focusIn(formOf<Comment>(p));
              formOf<Comment>(p)->setPlainText(t);
          },
-         [](QWidget* p) { formOf<Comment>(p)->refresh(); },
-         [](QWidget* p) { return formOf<Comment>(p)->toPlainText(); }, [] { return g_forms.commentText; }},
+         [](QWidget *p) { formOf<Comment>(p)->refresh(); },
+         [](QWidget *p) { return formOf<Comment>(p)->toPlainText(); }, [] { return g_forms.commentText; }},
     };
-    for (const SharedKind& kind : kinds) {
+    for (const SharedKind &kind : kinds) {
         SCOPED_TRACE(kind.name);
         g_forms = {};
         QWidget first, second;
@@ -83,11 +83,10 @@ TEST_F(Forms, EditInOneFieldIsSharedAndShownElsewhereOnRefresh)
     }
 }
 
-TEST_F(Forms, ClearEmptiesTheSharedText)
-{
+TEST_F(Forms, ClearEmptiesTheSharedText) {
     QWidget page;
-    auto* summary = new Summary(&page);
-    auto* note = new Note(&page);
+    auto *summary = new Summary(&page);
+    auto *note = new Note(&page);
     summary->textBox->setText("s");
     note->textBox->setPlainText("n");
     summary->clear();
@@ -96,37 +95,37 @@ TEST_F(Forms, ClearEmptiesTheSharedText)
     EXPECT_EQ(g_forms.noteText, "");
 }
 
-TEST_F(Forms, DateFieldsShareOneDate)
-{
+TEST_F(Forms, DateFieldsShareOneDate) {
     struct Row {
-        const char* name;
-        std::function<void(Date& first, Date& second)> act;
+        const char *name;
+        std::function<void(Date &first, Date &second)> act;
         QString first, second;
     };
     const Row rows[] = {
-        {"every new date form shows its fresh date in all", [](Date&, Date&) {}, "made second", "made second"},
+        {"every new date form shows its fresh date in all", [](Date &, Date &) {}, "made second",
+         "made second"},
         {"update takes the date afresh for all",
-         [](Date& first, Date&) {
+         [](Date &first, Date &) {
              g_settingRecord.m_dateFormat = "updated";
              first.update();
          },
          "updated", "updated"},
         {"the update button does the same",
-         [](Date&, Date& second) {
+         [](Date &, Date &second) {
              g_settingRecord.m_dateFormat = "clicked";
              QTest::mouseClick(second.updateButton, Qt::LeftButton);
          },
          "clicked", "clicked"},
         {"a hand-typed date stays until refreshed",
-         [](Date& first, Date&) { first.textBox->setText("by hand"); }, "by hand", "made second"},
+         [](Date &first, Date &) { first.textBox->setText("by hand"); }, "by hand", "made second"},
         {"a click on the form shows the shared date",
-         [](Date& first, Date& second) {
+         [](Date &first, Date &second) {
              first.textBox->setText("by hand");
              QTest::mouseClick(&second, Qt::LeftButton, {}, QPoint(1, 1));
          },
          "by hand", "by hand"},
     };
-    for (const Row& row : rows) {
+    for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
         g_forms = {};
         QWidget page;
@@ -143,13 +142,12 @@ TEST_F(Forms, DateFieldsShareOneDate)
     }
 }
 
-TEST_F(Forms, CommentHintCycle)
-{
+TEST_F(Forms, CommentHintCycle) {
     QWidget page;
-    auto* first = new Comment(&page);
-    auto* second = new Comment(&page);
+    auto *first = new Comment(&page);
+    auto *second = new Comment(&page);
     const auto expectHint = [&] {
-        for (Comment* box : {first, second}) {
+        for (Comment *box : {first, second}) {
             EXPECT_EQ(box->toPlainText(), hintAsShown);
             EXPECT_EQ(box->palette().color(QPalette::Text), QColor(128, 128, 128));
         }
@@ -163,7 +161,7 @@ TEST_F(Forms, CommentHintCycle)
     {
         SCOPED_TRACE("focusing one field empties all in the normal colour");
         focusIn(second);
-        for (Comment* box : {first, second}) {
+        for (Comment *box : {first, second}) {
             EXPECT_EQ(box->toPlainText(), "");
             EXPECT_EQ(box->palette().color(QPalette::Text), QApplication::palette(box).color(QPalette::Text));
         }
@@ -190,26 +188,25 @@ TEST_F(Forms, CommentHintCycle)
     }
 }
 
-TEST_F(Forms, EnterMakesALineBreakOnlyInMultiLineFields)
-{
+TEST_F(Forms, EnterMakesALineBreakOnlyInMultiLineFields) {
     struct Row {
-        const char* name;
-        std::function<QWidget*(QWidget* page)> box;
+        const char *name;
+        std::function<QWidget *(QWidget *page)> box;
         bool breaks;
     };
     const Row rows[] = {
-        {"date", [](QWidget* p) { return (new Date(p))->textBox; }, false},
-        {"summary", [](QWidget* p) { return (new Summary(p))->textBox; }, false},
-        {"comment", [](QWidget* p) { return new Comment(p); }, true},
-        {"note", [](QWidget* p) { return (new Note(p))->textBox; }, true},
-        {"returns", [](QWidget* p) { return (new Returns(p))->textBox; }, true},
+        {"date", [](QWidget *p) { return (new Date(p))->textBox; }, false},
+        {"summary", [](QWidget *p) { return (new Summary(p))->textBox; }, false},
+        {"comment", [](QWidget *p) { return new Comment(p); }, true},
+        {"note", [](QWidget *p) { return (new Note(p))->textBox; }, true},
+        {"returns", [](QWidget *p) { return (new Returns(p))->textBox; }, true},
     };
-    for (const Row& row : rows) {
+    for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
         g_forms = {};
         QWidget page;
-        QWidget* box = row.box(&page);
-        const char* property = qobject_cast<QLineEdit*>(box) ? "text" : "plainText";
+        QWidget *box = row.box(&page);
+        const char *property = qobject_cast<QLineEdit *>(box) ? "text" : "plainText";
         focusIn(box);
         box->setProperty(property, QString());
         QTest::keyClicks(box, "a");
@@ -222,19 +219,18 @@ TEST_F(Forms, EnterMakesALineBreakOnlyInMultiLineFields)
 
 // A box with its menu, in the state a row describes.
 struct MenuCase {
-    const char* name;
+    const char *name;
     bool multiLine;
-    const char* text;  // set by the program: nothing to undo
-    const char* typed; // typed after it: something to undo
+    const char *text;  // set by the program: nothing to undo
+    const char *typed; // typed after it: something to undo
     int selectFrom, selectLength;
     bool readOnly;
-    const char* clipboard; // null: no text on the clipboard
+    const char *clipboard; // null: no text on the clipboard
     // undo, cut, copy, paste, delete, select all
     bool enabled[6];
 };
 
-TEST_F(Forms, ContextMenuEnablesWhatTheBoxAllows)
-{
+TEST_F(Forms, ContextMenuEnablesWhatTheBoxAllows) {
     const MenuCase rows[] = {
         {"empty, clipboard empty", false, "", "", 0, 0, false, nullptr, {0, 0, 0, 0, 0, 0}},
         {"empty, clipboard has text", false, "", "", 0, 0, false, "x", {0, 0, 0, 1, 0, 0}},
@@ -249,7 +245,7 @@ TEST_F(Forms, ContextMenuEnablesWhatTheBoxAllows)
         {"multi-line all selected", true, "a\nb", "", 0, 3, false, nullptr, {0, 1, 1, 0, 1, 0}},
         {"multi-line read-only", true, "a\nb", "", 0, 1, true, "x", {0, 0, 1, 0, 0, 1}},
     };
-    for (const MenuCase& row : rows) {
+    for (const MenuCase &row : rows) {
         SCOPED_TRACE(row.name);
         if (row.clipboard)
             QGuiApplication::clipboard()->setText(row.clipboard);
@@ -257,7 +253,7 @@ TEST_F(Forms, ContextMenuEnablesWhatTheBoxAllows)
             QGuiApplication::clipboard()->clear();
         std::unique_ptr<QWidget> box;
         if (row.multiLine) {
-            auto* edit = new QPlainTextEdit;
+            auto *edit = new QPlainTextEdit;
             box.reset(edit);
             new MyTextContextMenu(edit);
             edit->setPlainText(row.text);
@@ -268,7 +264,7 @@ TEST_F(Forms, ContextMenuEnablesWhatTheBoxAllows)
             edit->setTextCursor(cursor);
             edit->setReadOnly(row.readOnly);
         } else {
-            auto* edit = new QLineEdit;
+            auto *edit = new QLineEdit;
             box.reset(edit);
             new MyTextContextMenu(edit);
             edit->setText(row.text);
@@ -276,11 +272,11 @@ TEST_F(Forms, ContextMenuEnablesWhatTheBoxAllows)
             edit->setSelection(row.selectFrom, row.selectLength);
             edit->setReadOnly(row.readOnly);
         }
-        auto* menu = box->findChild<MyTextContextMenu*>();
+        auto *menu = box->findChild<MyTextContextMenu *>();
         ASSERT_NE(menu, nullptr);
         emit menu->aboutToShow();
-        const QAction* items[] = {menu->undoItem,   menu->cutItem,    menu->copyItem,
-                                  menu->pasteItem,  menu->deleteItem, menu->selectAllItem};
+        const QAction *items[] = {menu->undoItem,  menu->cutItem,    menu->copyItem,
+                                  menu->pasteItem, menu->deleteItem, menu->selectAllItem};
         for (int i = 0; i < 6; ++i)
             EXPECT_EQ(items[i]->isEnabled(), row.enabled[i]) << items[i]->text().toStdString();
     }
@@ -289,10 +285,9 @@ TEST_F(Forms, ContextMenuEnablesWhatTheBoxAllows)
 // Regression: a summary (or date) with a line break left everything after the break outside
 // the comment, as the comment style prefixes only the line's start. They are one-line fields:
 // every break, CR LF as one, becomes a single space.
-TEST_F(Forms, RegressionLineBreaksInOneLineFieldsBecomeSpaces)
-{
+TEST_F(Forms, RegressionLineBreaksInOneLineFieldsBecomeSpaces) {
     struct Row {
-        const char* name;
+        const char *name;
         QString before; // the field's text, caret at `caret`
         int caret;
         QString pasted;
@@ -308,13 +303,13 @@ TEST_F(Forms, RegressionLineBreaksInOneLineFieldsBecomeSpaces)
         {"pasted inside, caret after it", "[]", 1, "x\r\ny", "[x y]", 4},
         {"no break unchanged", "[]", 1, "xy", "[xy]", 3},
     };
-    for (const Row& row : rows) {
+    for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
         g_forms = {};
         QWidget page;
         Date date(&page);
         Summary summary(&page);
-        for (QLineEdit* box : {date.textBox, summary.textBox}) {
+        for (QLineEdit *box : {date.textBox, summary.textBox}) {
             box->setText(row.before);
             box->setCursorPosition(row.caret);
             QGuiApplication::clipboard()->setText(row.pasted);
@@ -323,7 +318,8 @@ TEST_F(Forms, RegressionLineBreaksInOneLineFieldsBecomeSpaces)
             EXPECT_EQ(box->cursorPosition(), row.caretAfter);
 
             box->setText(row.pasted);
-            EXPECT_EQ(box->text(), QString(row.pasted).replace("\r\n", " ").replace('\r', ' ').replace('\n', ' '));
+            EXPECT_EQ(box->text(),
+                      QString(row.pasted).replace("\r\n", " ").replace('\r', ' ').replace('\n', ' '));
         }
         EXPECT_EQ(g_forms.summaryText, summary.textBox->text().toStdString());
         EXPECT_EQ(g_forms.dateText, date.textBox->text().toStdString());

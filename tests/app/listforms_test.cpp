@@ -1,7 +1,7 @@
 #include "apptest.h"
 
-#include "forms/params.h"
-#include "forms/throws.h"
+#include "app/forms/params.h"
+#include "app/forms/throws.h"
 
 #include <QComboBox>
 #include <QItemSelectionModel>
@@ -14,16 +14,14 @@ namespace {
 using ListForms = AppTest;
 
 // The list as its rows' second column ("a b c"), and the selected rows.
-QString names(const ListForm& form)
-{
+QString names(const ListForm &form) {
     QStringList result;
-    for (const QStringList& row : form.rows())
+    for (const QStringList &row : form.rows())
         result << row[1];
     return result.join(' ');
 }
 
-std::vector<int> selectedRows(const ListForm& form)
-{
+std::vector<int> selectedRows(const ListForm &form) {
     std::vector<int> result;
     for (int r = 0; r < form.listView->rowCount(); ++r)
         if (form.listView->selectionModel()->isRowSelected(r, {}))
@@ -31,8 +29,7 @@ std::vector<int> selectedRows(const ListForm& form)
     return result;
 }
 
-void select(ListForm& form, const std::vector<int>& rows)
-{
+void select(ListForm &form, const std::vector<int> &rows) {
     form.listView->clearSelection();
     for (int r : rows)
         form.listView->selectionModel()->select(form.listView->model()->index(r, 0),
@@ -40,8 +37,7 @@ void select(ListForm& form, const std::vector<int>& rows)
 }
 
 // Rows ("in", "a", "da"), ("out", "b", "db"), ... through the form's own inputs.
-void fill(Params& form, const QStringList& rowNames)
-{
+void fill(Params &form, const QStringList &rowNames) {
     const QStringList directions{"in", "out", "inout"};
     for (qsizetype i = 0; i < rowNames.size(); ++i) {
         form.directionBox->setCurrentText(directions[i % 3]);
@@ -53,10 +49,9 @@ void fill(Params& form, const QStringList& rowNames)
 
 enum class Op { Insert, Change, Delete, Up, Down };
 
-TEST_F(ListForms, ParamsButtonsFollowTheSelection)
-{
+TEST_F(ListForms, ParamsButtonsFollowTheSelection) {
     struct Row {
-        const char* name;
+        const char *name;
         std::vector<int> selected;
         Op op;
         QString after;
@@ -64,8 +59,11 @@ TEST_F(ListForms, ParamsButtonsFollowTheSelection)
     };
     const Row rows[] = {
         {"insert without selection appends", {}, Op::Insert, "a b c d n", {}},
-        {"insert goes above the first selected row, then nothing is selected", {1, 2}, Op::Insert,
-         "a n b c d", {}},
+        {"insert goes above the first selected row, then nothing is selected",
+         {1, 2},
+         Op::Insert,
+         "a n b c d",
+         {}},
         {"change without selection appends", {}, Op::Change, "a b c d n", {}},
         {"change overwrites the selected row, which stays selected", {2}, Op::Change, "a b n d", {2}},
         {"change writes only the first selected row", {1, 3}, Op::Change, "a n c d", {1, 3}},
@@ -83,7 +81,7 @@ TEST_F(ListForms, ParamsButtonsFollowTheSelection)
         {"down moves a block as a whole", {1, 2}, Op::Down, "a d b c", {2, 3}},
         {"down with the last two rows exchanges them", {2, 3}, Op::Down, "a b d c", {2, 3}},
     };
-    for (const Row& row : rows) {
+    for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
         Params form;
         fill(form, {"a", "b", "c", "d"});
@@ -91,7 +89,7 @@ TEST_F(ListForms, ParamsButtonsFollowTheSelection)
         form.directionBox->setCurrentText("out");
         form.nameBox->setText("n");
         form.descriptionBox->setText("dn");
-        QPushButton* buttons[] = {form.insertButton, form.changeButton, form.deleteButton, form.upButton,
+        QPushButton *buttons[] = {form.insertButton, form.changeButton, form.deleteButton, form.upButton,
                                   form.downButton};
         buttons[static_cast<int>(row.op)]->click();
 
@@ -102,13 +100,12 @@ TEST_F(ListForms, ParamsButtonsFollowTheSelection)
         EXPECT_EQ(form.descriptionBox->text(), used ? "" : "dn");
         EXPECT_EQ(form.directionBox->currentText(), "out");
         // Moved rows keep all their texts together.
-        for (const QStringList& texts : form.rows())
+        for (const QStringList &texts : form.rows())
             EXPECT_EQ(texts[2], "d" + texts[1]);
     }
 }
 
-TEST_F(ListForms, ParamsEntriesAndReset)
-{
+TEST_F(ListForms, ParamsEntriesAndReset) {
     Params form;
     EXPECT_EQ(form.directionBox->currentText(), "in");
     form.nameBox->setText("a");
@@ -134,8 +131,7 @@ TEST_F(ListForms, ParamsEntriesAndReset)
     EXPECT_TRUE(form.entries().empty());
 }
 
-TEST_F(ListForms, ThrowsTwinUsesTypeAndDescription)
-{
+TEST_F(ListForms, ThrowsTwinUsesTypeAndDescription) {
     Throws form;
     form.typeBox->setText("std::bad_alloc");
     form.descriptionBox->setText("out of memory");

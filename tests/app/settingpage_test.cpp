@@ -1,9 +1,9 @@
-#include "AppMain.h"
+#include "app/AppMain.h"
+#include "app/tab/setting.h"
 #include "apptest.h"
-#include "tab/setting.h"
 
-#include "Orvex/Exception.h"
-#include "common/settingrecord.h"
+#include "core/Orvex/Exception.h"
+#include "core/common/settingrecord.h"
 
 #include <QAbstractButton>
 #include <QDir>

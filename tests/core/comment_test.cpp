@@ -1,7 +1,7 @@
-#include "comment/c.h"
-#include "comment/d.h"
-#include "comment/java.h"
-#include "comment/styler.h"
+#include "core/comment/c.h"
+#include "core/comment/d.h"
+#include "core/comment/java.h"
+#include "core/comment/styler.h"
 
 #include "firststart.h"
 

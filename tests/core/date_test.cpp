@@ -1,6 +1,6 @@
-#include "misc/date.h"
+#include "core/misc/date.h"
 
-#include "common/settingrecord.h"
+#include "core/common/settingrecord.h"
 
 #include <gtest/gtest.h>
 

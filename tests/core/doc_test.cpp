@@ -1,10 +1,10 @@
-#include "comment/styler.h"
-#include "doc/ddoc.h"
-#include "doc/doxygenatdoc.h"
-#include "doc/doxygenbsdoc.h"
-#include "doc/styler.h"
+#include "core/comment/styler.h"
+#include "core/doc/ddoc.h"
+#include "core/doc/doxygenatdoc.h"
+#include "core/doc/doxygenbsdoc.h"
+#include "core/doc/styler.h"
 
-#include "Orvex/Exception.h"
+#include "core/Orvex/Exception.h"
 #include "firststart.h"
 
 #include <functional>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/settingrecord.h"
+#include "core/common/settingrecord.h"
 
 // The settings a first start loads; tests call it in SetUp and then override what a row needs.
 inline void resetFirstStartSettings() {

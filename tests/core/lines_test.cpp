@@ -1,4 +1,4 @@
-#include "misc/lines.h"
+#include "core/misc/lines.h"
 
 #include "firststart.h"
 

@@ -1,6 +1,6 @@
-#include "Orvex/Util/Setting.h"
+#include "core/Orvex/Util/Setting.h"
 
-#include "Orvex/Exception.h"
+#include "core/Orvex/Exception.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Runs the built remarkist-render in an empty temporary directory (no setting.dat: the
 // first-start settings) and checks the exact bytes it writes and its exit status.
 
-#include "common/settingrecord.h"
+#include "core/common/settingrecord.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
-#include "forms/comment.h"
+#include "app/forms/comment.h"
 
-#include "forms/shared.h"
-#include "misc/cmenu.h"
+#include "app/forms/shared.h"
+#include "app/misc/cmenu.h"
 
 #include <QApplication>
 
-const char* const Comment::hintText = "この欄にはコメントを記入して下さい(省略可)\r\n"
+const char *const Comment::hintText = "この欄にはコメントを記入して下さい(省略可)\r\n"
                                       "この上の欄の「概要」の説明は必ず記述(省略不可)\r\n"
                                       "\r\n"
                                       "Shift+Ctrl+Cでクリップボードにコピー。\r\n"
@@ -15,19 +15,19 @@ const QColor Comment::hintColor(128, 128, 128);
 
 namespace {
 
-void setTextColor(QPlainTextEdit* box, const QColor& color)
-{
+void setTextColor(QPlainTextEdit *box, const QColor &color) {
     QPalette palette = box->palette();
     palette.setColor(QPalette::Text, color);
     box->setPalette(palette);
 }
 
-QColor windowTextColor(const QWidget* box) { return QApplication::palette(box).color(QPalette::Text); }
+QColor windowTextColor(const QWidget *box) {
+    return QApplication::palette(box).color(QPalette::Text);
+}
 
 } // namespace
 
-Comment::Comment(QWidget* parent) : QPlainTextEdit(parent)
-{
+Comment::Comment(QWidget *parent) : QPlainTextEdit(parent) {
     setAccessibleName("comment");
     // Enter makes a new line; Tab goes on to the next field.
     setTabChangesFocus(true);
@@ -43,31 +43,27 @@ Comment::Comment(QWidget* parent) : QPlainTextEdit(parent)
     new MyTextContextMenu(this);
 }
 
-void Comment::showHint(Comment* box)
-{
+void Comment::showHint(Comment *box) {
     box->setPlainText(hintText);
     setTextColor(box, hintColor);
 }
 
-void Comment::reset()
-{
+void Comment::reset() {
     forEachField(g_forms.commentFields, showHint);
     g_forms.commentEntered = false;
 }
 
-void Comment::refresh()
-{
+void Comment::refresh() {
     const QString text = QString::fromStdString(g_forms.commentText);
-    forEachField(g_forms.commentFields, [&](Comment* box) {
+    forEachField(g_forms.commentFields, [&](Comment *box) {
         if (box->toPlainText() != text)
             box->setPlainText(text);
     });
 }
 
-void Comment::focusInEvent(QFocusEvent* event)
-{
+void Comment::focusInEvent(QFocusEvent *event) {
     if (!g_forms.commentEntered) {
-        forEachField(g_forms.commentFields, [](Comment* box) {
+        forEachField(g_forms.commentFields, [](Comment *box) {
             box->setPlainText(QString());
             setTextColor(box, windowTextColor(box));
         });

@@ -8,9 +8,9 @@ class Comment : public QPlainTextEdit {
     Q_OBJECT
 public:
     // Shows the hint in every comment field, this one included.
-    explicit Comment(QWidget* parent = nullptr);
+    explicit Comment(QWidget *parent = nullptr);
 
-    static const char* const hintText;
+    static const char *const hintText;
     static const QColor hintColor;
 
     // The grey hint in every comment field; the comment counts as not entered.
@@ -20,9 +20,9 @@ public:
 
 protected:
     // The first focus of any comment field clears the hint from all of them.
-    void focusInEvent(QFocusEvent* event) override;
+    void focusInEvent(QFocusEvent *event) override;
 
 private:
     // The grey hint in `box` alone.
-    static void showHint(Comment* box);
+    static void showHint(Comment *box);
 };

@@ -1,8 +1,8 @@
-#include "forms/date.h"
+#include "app/forms/date.h"
 
-#include "forms/shared.h"
-#include "misc/date.h"
-#include "misc/dock.h"
+#include "app/forms/shared.h"
+#include "app/misc/dock.h"
+#include "core/misc/date.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -11,9 +11,8 @@
 
 using Dock = DockLayout::Dock;
 
-Date::Date(QWidget* parent) : QWidget(parent)
-{
-    auto* layout = new DockLayout(this);
+Date::Date(QWidget *parent) : QWidget(parent) {
+    auto *layout = new DockLayout(this);
     layout->dock(new QLabel("日付"), Dock::Left, 50);
     updateButton = new QPushButton("更新");
     updateButton->setAccessibleName("date.update");
@@ -25,23 +24,22 @@ Date::Date(QWidget* parent) : QWidget(parent)
     update();
 }
 
-void Date::update()
-{
+void Date::update() {
     g_forms.dateText = formatCurrentDate();
     refresh();
 }
 
-void Date::refresh()
-{
+void Date::refresh() {
     // Setting a box's text stores it back into dateText, so show one copy to all.
     const QString text = QString::fromStdString(g_forms.dateText);
-    forEachField(g_forms.dateFields, [&](QLineEdit* box) { box->setText(text); });
+    forEachField(g_forms.dateFields, [&](QLineEdit *box) { box->setText(text); });
 }
 
-void Date::onUpdateClick() { update(); }
+void Date::onUpdateClick() {
+    update();
+}
 
-void Date::mouseReleaseEvent(QMouseEvent* event)
-{
+void Date::mouseReleaseEvent(QMouseEvent *event) {
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
         textBox->setText(QString::fromStdString(g_forms.dateText));
     QWidget::mouseReleaseEvent(event);

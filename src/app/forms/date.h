@@ -10,10 +10,10 @@ class Date : public QWidget {
     Q_OBJECT
 public:
     // Takes a fresh date and shows it in every date field created so far.
-    explicit Date(QWidget* parent = nullptr);
+    explicit Date(QWidget *parent = nullptr);
 
-    QLineEdit* textBox;
-    QPushButton* updateButton;
+    QLineEdit *textBox;
+    QPushButton *updateButton;
 
     // The date from the clock, in every date field.
     void update();
@@ -23,5 +23,5 @@ public:
 
 protected:
     // A click on the form's own surface (not on its children) shows the shared date again.
-    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
 };

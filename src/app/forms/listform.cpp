@@ -1,7 +1,7 @@
-#include "forms/listform.h"
+#include "app/forms/listform.h"
 
-#include "misc/cmenu.h"
-#include "misc/dock.h"
+#include "app/misc/cmenu.h"
+#include "app/misc/dock.h"
 
 #include <QHeaderView>
 #include <QLineEdit>
@@ -16,9 +16,8 @@ using Dock = DockLayout::Dock;
 namespace {
 
 // A side or entry-row button: out of the tab order, as the keyboard works in the inputs.
-QPushButton* button(const QString& text, const QString& accessibleName)
-{
-    auto* b = new QPushButton(text);
+QPushButton *button(const QString &text, const QString &accessibleName) {
+    auto *b = new QPushButton(text);
     b->setAccessibleName(accessibleName);
     b->setFocusPolicy(Qt::ClickFocus);
     return b;
@@ -29,15 +28,13 @@ QPushButton* button(const QString& text, const QString& accessibleName)
 // Japanese fallback at start only to measure; here they are measured as drawn.
 class RegularHeader : public QHeaderView {
 public:
-    explicit RegularHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent)
-    {
+    explicit RegularHeader(QWidget *parent) : QHeaderView(Qt::Horizontal, parent) {
         setSectionsClickable(true);
         setHighlightSections(false);
     }
 
 protected:
-    QSize sectionSizeFromContents(int logicalIndex) const override
-    {
+    QSize sectionSizeFromContents(int logicalIndex) const override {
         QStyleOptionHeader option;
         initStyleOption(&option);
         option.section = logicalIndex;
@@ -48,10 +45,9 @@ protected:
 
 } // namespace
 
-ListForm::ListForm(const QString& caption, const QString& name,
-                   const std::vector<std::pair<QString, int>>& columns, int topGap, QWidget* parent)
-    : QGroupBox(caption, parent)
-{
+ListForm::ListForm(const QString &caption, const QString &name,
+                   const std::vector<std::pair<QString, int>> &columns, int topGap, QWidget *parent)
+    : QGroupBox(caption, parent) {
     changeButton = button("変更", name + ".change");
     insertButton = button("挿入", name + ".insert");
     upButton = button("↑", name + ".up");
@@ -61,15 +57,15 @@ ListForm::ListForm(const QString& caption, const QString& name,
     descriptionBox->setAccessibleName(name + ".description");
     new MyTextContextMenu(descriptionBox);
 
-    auto* layout = new DockLayout(this);
+    auto *layout = new DockLayout(this);
     m_entryRow = new QWidget;
     layout->dock(m_entryRow, Dock::Top, 20);
-    auto* body = new QWidget;
+    auto *body = new QWidget;
     layout->dock(body, Dock::Fill);
-    auto* bodyLayout = new DockLayout(body);
-    auto* side = new QWidget;
+    auto *bodyLayout = new DockLayout(body);
+    auto *side = new QWidget;
     bodyLayout->dock(side, Dock::Right, 20);
-    auto* sideLayout = new DockLayout(side);
+    auto *sideLayout = new DockLayout(side);
     if (topGap > 0)
         sideLayout->dock(new QWidget, Dock::Top, topGap);
     sideLayout->dock(upButton, Dock::Top, 20);
@@ -100,18 +96,16 @@ ListForm::ListForm(const QString& caption, const QString& name,
     connect(deleteButton, &QPushButton::clicked, this, &ListForm::onDelete);
 }
 
-void ListForm::buildEntryRow(const std::vector<std::pair<QWidget*, int>>& inputs)
-{
-    auto* layout = new DockLayout(m_entryRow);
-    for (const auto& [input, width] : inputs)
+void ListForm::buildEntryRow(const std::vector<std::pair<QWidget *, int>> &inputs) {
+    auto *layout = new DockLayout(m_entryRow);
+    for (const auto &[input, width] : inputs)
         layout->dock(input, Dock::Left, width);
     layout->dock(changeButton, Dock::Right, 30);
     layout->dock(insertButton, Dock::Right, 30);
     layout->dock(descriptionBox, Dock::Fill);
 }
 
-void ListForm::onInsert()
-{
+void ListForm::onInsert() {
     const std::vector<int> selected = selectedIndices();
     if (selected.empty()) {
         appendRow(inputs());
@@ -123,8 +117,7 @@ void ListForm::onInsert()
     clearUsedInputs();
 }
 
-void ListForm::onChange()
-{
+void ListForm::onChange() {
     const std::vector<int> selected = selectedIndices();
     if (selected.empty()) {
         onInsert();
@@ -134,8 +127,7 @@ void ListForm::onChange()
     clearUsedInputs();
 }
 
-void ListForm::onDelete()
-{
+void ListForm::onDelete() {
     const std::vector<int> selected = selectedIndices();
     if (selected.empty())
         return;
@@ -149,43 +141,40 @@ void ListForm::onDelete()
         select(selected.front(), true);
 }
 
-void ListForm::onUp()
-{
+void ListForm::onUp() {
     for (int b : selectedIndices())
         if (b != 0)
             swapRows(b, b - 1);
 }
 
-void ListForm::onDown()
-{
+void ListForm::onDown() {
     const std::vector<int> selected = selectedIndices();
     for (auto it = selected.rbegin(); it != selected.rend(); ++it)
         if (*it + 1 != listView->rowCount())
             swapRows(*it, *it + 1);
 }
 
-std::vector<QStringList> ListForm::rows() const
-{
+std::vector<QStringList> ListForm::rows() const {
     std::vector<QStringList> result;
     for (int r = 0; r < listView->rowCount(); ++r)
         result.push_back(rowTexts(r));
     return result;
 }
 
-QStringList ListForm::rowTexts(int row) const
-{
+QStringList ListForm::rowTexts(int row) const {
     QStringList texts;
     for (int c = 0; c < listView->columnCount(); ++c) {
-        const QTableWidgetItem* item = listView->item(row, c);
+        const QTableWidgetItem *item = listView->item(row, c);
         texts.append(item ? item->text() : QString());
     }
     return texts;
 }
 
-void ListForm::clearRows() { listView->setRowCount(0); }
+void ListForm::clearRows() {
+    listView->setRowCount(0);
+}
 
-std::vector<int> ListForm::selectedIndices() const
-{
+std::vector<int> ListForm::selectedIndices() const {
     std::vector<int> result;
     for (int r = 0; r < listView->rowCount(); ++r)
         if (isSelected(r))
@@ -193,19 +182,17 @@ std::vector<int> ListForm::selectedIndices() const
     return result;
 }
 
-void ListForm::setRows(const std::vector<QStringList>& rows)
-{
+void ListForm::setRows(const std::vector<QStringList> &rows) {
     clearRows();
-    for (const QStringList& texts : rows)
+    for (const QStringList &texts : rows)
         appendRow(texts);
 }
 
-void ListForm::appendRow(const QStringList& texts)
-{
+void ListForm::appendRow(const QStringList &texts) {
     const int row = listView->rowCount();
     listView->insertRow(row);
     for (int c = 0; c < listView->columnCount(); ++c) {
-        auto* item = new QTableWidgetItem;
+        auto *item = new QTableWidgetItem;
         if (c != 0)
             item->setFlags(item->flags() & ~Qt::ItemIsEditable);
         listView->setItem(row, c, item);
@@ -213,26 +200,22 @@ void ListForm::appendRow(const QStringList& texts)
     writeRow(row, texts);
 }
 
-void ListForm::writeRow(int row, const QStringList& texts)
-{
+void ListForm::writeRow(int row, const QStringList &texts) {
     for (int c = 0; c < listView->columnCount(); ++c)
         listView->item(row, c)->setText(c < texts.size() ? texts[c] : QString());
 }
 
-bool ListForm::isSelected(int row) const
-{
+bool ListForm::isSelected(int row) const {
     return listView->selectionModel()->isRowSelected(row, QModelIndex());
 }
 
-void ListForm::select(int row, bool selected)
-{
-    const auto flags = (selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect) |
-                       QItemSelectionModel::Rows;
+void ListForm::select(int row, bool selected) {
+    const auto flags =
+        (selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect) | QItemSelectionModel::Rows;
     listView->selectionModel()->select(listView->model()->index(row, 0), flags);
 }
 
-void ListForm::swapRows(int a, int b)
-{
+void ListForm::swapRows(int a, int b) {
     const QStringList aTexts = rowTexts(a), bTexts = rowTexts(b);
     const bool aSelected = isSelected(a), bSelected = isSelected(b);
     writeRow(a, bTexts);

@@ -16,13 +16,13 @@ class QTableWidget;
 class ListForm : public QGroupBox {
     Q_OBJECT
 public:
-    QLineEdit* descriptionBox;
-    QTableWidget* listView;
-    QPushButton* changeButton;
-    QPushButton* insertButton;
-    QPushButton* upButton;
-    QPushButton* downButton;
-    QPushButton* deleteButton;
+    QLineEdit *descriptionBox;
+    QTableWidget *listView;
+    QPushButton *changeButton;
+    QPushButton *insertButton;
+    QPushButton *upButton;
+    QPushButton *downButton;
+    QPushButton *deleteButton;
 
     // Adds the inputs as a row above the first selected row (at the end when none is); then
     // nothing is selected.
@@ -45,12 +45,12 @@ public:
 protected:
     // name: "params" or "throws", the prefix of the controls' accessible names. The side
     // buttons start topGap pixels down.
-    ListForm(const QString& caption, const QString& name, const std::vector<std::pair<QString, int>>& columns,
-             int topGap, QWidget* parent);
+    ListForm(const QString &caption, const QString &name, const std::vector<std::pair<QString, int>> &columns,
+             int topGap, QWidget *parent);
 
     // Docks the leading inputs (left, each with its width), then "変更", "挿入" and the
     // description. Subclasses call it once from their constructor.
-    void buildEntryRow(const std::vector<std::pair<QWidget*, int>>& inputs);
+    void buildEntryRow(const std::vector<std::pair<QWidget *, int>> &inputs);
     // The inputs' texts, in column order.
     virtual QStringList inputs() const = 0;
     // Empties the inputs that an insert or change has used.
@@ -59,13 +59,13 @@ protected:
     void clearRows();
 
 private:
-    QWidget* m_entryRow;
+    QWidget *m_entryRow;
 
     QStringList rowTexts(int row) const;
     std::vector<int> selectedIndices() const;
-    void setRows(const std::vector<QStringList>& rows);
-    void appendRow(const QStringList& texts);
-    void writeRow(int row, const QStringList& texts);
+    void setRows(const std::vector<QStringList> &rows);
+    void appendRow(const QStringList &texts);
+    void writeRow(int row, const QStringList &texts);
     void select(int row, bool selected);
     bool isSelected(int row) const;
     void swapRows(int a, int b);

@@ -10,9 +10,9 @@ class QPlainTextEdit;
 class Note : public QWidget {
     Q_OBJECT
 public:
-    explicit Note(QWidget* parent = nullptr);
+    explicit Note(QWidget *parent = nullptr);
 
-    QPlainTextEdit* textBox;
+    QPlainTextEdit *textBox;
 
     // This field's own text.
     std::string text() const;

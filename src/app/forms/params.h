@@ -1,7 +1,7 @@
 #pragma once
 
-#include "doc/format.h"
-#include "forms/listform.h"
+#include "app/forms/listform.h"
+#include "core/doc/format.h"
 
 class QComboBox;
 
@@ -10,10 +10,10 @@ class QComboBox;
 class Params : public ListForm {
     Q_OBJECT
 public:
-    explicit Params(QWidget* parent = nullptr);
+    explicit Params(QWidget *parent = nullptr);
 
-    QComboBox* directionBox;
-    QLineEdit* nameBox;
+    QComboBox *directionBox;
+    QLineEdit *nameBox;
 
     // "in" as the direction, empty text boxes, an empty list.
     void clear();

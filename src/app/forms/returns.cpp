@@ -1,11 +1,17 @@
-#include "forms/returns.h"
+#include "app/forms/returns.h"
 
-#include "forms/shared.h"
+#include "app/forms/shared.h"
 
 #include <QPlainTextEdit>
 
-Returns::Returns(QWidget* parent) : QWidget(parent) { textBox = labelledTextArea(this, "戻り値", "returns"); }
+Returns::Returns(QWidget *parent) : QWidget(parent) {
+    textBox = labelledTextArea(this, "戻り値", "returns");
+}
 
-std::string Returns::text() const { return textBox->toPlainText().toStdString(); }
+std::string Returns::text() const {
+    return textBox->toPlainText().toStdString();
+}
 
-void Returns::clear() { textBox->clear(); }
+void Returns::clear() {
+    textBox->clear();
+}

@@ -10,9 +10,9 @@ class QPlainTextEdit;
 class Returns : public QWidget {
     Q_OBJECT
 public:
-    explicit Returns(QWidget* parent = nullptr);
+    explicit Returns(QWidget *parent = nullptr);
 
-    QPlainTextEdit* textBox;
+    QPlainTextEdit *textBox;
 
     std::string text() const;
     void clear();

@@ -1,7 +1,7 @@
-#include "forms/shared.h"
+#include "app/forms/shared.h"
 
-#include "misc/cmenu.h"
-#include "misc/dock.h"
+#include "app/misc/cmenu.h"
+#include "app/misc/dock.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -18,8 +18,7 @@ class SingleLineValidator : public QValidator {
 public:
     using QValidator::QValidator;
 
-    State validate(QString& input, int& pos) const override
-    {
+    State validate(QString &input, int &pos) const override {
         QString joined;
         joined.reserve(input.size());
         for (qsizetype i = 0; i < input.size(); ++i) {
@@ -43,23 +42,21 @@ public:
 
 } // namespace
 
-QLineEdit* sharedLineEdit(const char* name, std::string& shared, std::vector<QPointer<QLineEdit>>& fields)
-{
-    auto* box = new QLineEdit;
+QLineEdit *sharedLineEdit(const char *name, std::string &shared, std::vector<QPointer<QLineEdit>> &fields) {
+    auto *box = new QLineEdit;
     box->setAccessibleName(name);
     box->setValidator(new SingleLineValidator(box));
     QObject::connect(box, &QLineEdit::textChanged, box,
-                     [&shared](const QString& text) { shared = text.toStdString(); });
+                     [&shared](const QString &text) { shared = text.toStdString(); });
     new MyTextContextMenu(box);
     fields.push_back(box);
     return box;
 }
 
-QPlainTextEdit* labelledTextArea(QWidget* form, const char* label, const char* name)
-{
-    auto* layout = new DockLayout(form);
+QPlainTextEdit *labelledTextArea(QWidget *form, const char *label, const char *name) {
+    auto *layout = new DockLayout(form);
     layout->dock(new QLabel(label), DockLayout::Dock::Top, 20);
-    auto* box = new QPlainTextEdit;
+    auto *box = new QPlainTextEdit;
     box->setAccessibleName(name);
     box->setTabChangesFocus(true);
     layout->dock(box, DockLayout::Dock::Fill);

@@ -31,9 +31,8 @@ extern SharedForms g_forms;
 
 // Calls f on every field that still exists (the pages live as long as the program; widget
 // tests build and drop them).
-template <class Box, class F> void forEachField(const std::vector<QPointer<Box>>& fields, F f)
-{
-    for (const QPointer<Box>& box : fields)
+template <class Box, class F> void forEachField(const std::vector<QPointer<Box>> &fields, F f) {
+    for (const QPointer<Box> &box : fields)
         if (box)
             f(box.data());
 }
@@ -41,8 +40,8 @@ template <class Box, class F> void forEachField(const std::vector<QPointer<Box>>
 // The one-line text box of a shared field (date, summary): every edit becomes `shared`, and the
 // box joins `fields`. Line breaks that arrive by paste or by a program's text become single
 // spaces ("a\r\nb\nc" shows as "a b c"), so the text stays one line of the comment.
-QLineEdit* sharedLineEdit(const char* name, std::string& shared, std::vector<QPointer<QLineEdit>>& fields);
+QLineEdit *sharedLineEdit(const char *name, std::string &shared, std::vector<QPointer<QLineEdit>> &fields);
 
 // The multi-line box of the note and return-value forms: `label` docked on top, the box
 // (Enter makes a new line, Tab moves on) filling the rest of `form`.
-QPlainTextEdit* labelledTextArea(QWidget* form, const char* label, const char* name);
+QPlainTextEdit *labelledTextArea(QWidget *form, const char *label, const char *name);

@@ -8,9 +8,9 @@ class QLineEdit;
 class Summary : public QWidget {
     Q_OBJECT
 public:
-    explicit Summary(QWidget* parent = nullptr);
+    explicit Summary(QWidget *parent = nullptr);
 
-    QLineEdit* textBox;
+    QLineEdit *textBox;
 
     // Puts the caret into this summary field; whether it is now the window's focus field.
     bool focusInput();

@@ -1,12 +1,11 @@
-#include "forms/throws.h"
+#include "app/forms/throws.h"
 
-#include "misc/cmenu.h"
+#include "app/misc/cmenu.h"
 
 #include <QLineEdit>
 #include <QTableWidget>
 
-Throws::Throws(QWidget* parent) : ListForm("例外", "throws", {{"型", 100}, {"説明", 170}}, 0, parent)
-{
+Throws::Throws(QWidget *parent) : ListForm("例外", "throws", {{"型", 100}, {"説明", 170}}, 0, parent) {
     typeBox = new QLineEdit;
     typeBox->setAccessibleName("throws.type");
     buildEntryRow({{typeBox, 100}});
@@ -15,26 +14,27 @@ Throws::Throws(QWidget* parent) : ListForm("例外", "throws", {{"型", 100}, {"
     clear();
 }
 
-void Throws::clear()
-{
+void Throws::clear() {
     clearUsedInputs();
     clearRows();
 }
 
-std::vector<ExceptionEntry> Throws::entries() const
-{
+std::vector<ExceptionEntry> Throws::entries() const {
     std::vector<ExceptionEntry> result;
-    for (const QStringList& row : rows())
+    for (const QStringList &row : rows())
         result.push_back({row[0].toStdString(), row[1].toStdString()});
     return result;
 }
 
-void Throws::reset() { clear(); }
+void Throws::reset() {
+    clear();
+}
 
-QStringList Throws::inputs() const { return {typeBox->text(), descriptionBox->text()}; }
+QStringList Throws::inputs() const {
+    return {typeBox->text(), descriptionBox->text()};
+}
 
-void Throws::clearUsedInputs()
-{
+void Throws::clearUsedInputs() {
     typeBox->clear();
     descriptionBox->clear();
 }

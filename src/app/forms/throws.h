@@ -1,15 +1,15 @@
 #pragma once
 
-#include "doc/format.h"
-#include "forms/listform.h"
+#include "app/forms/listform.h"
+#include "core/doc/format.h"
 
 // "例外": the exceptions a function throws, each a type and a description.
 class Throws : public ListForm {
     Q_OBJECT
 public:
-    explicit Throws(QWidget* parent = nullptr);
+    explicit Throws(QWidget *parent = nullptr);
 
-    QLineEdit* typeBox;
+    QLineEdit *typeBox;
 
     // Empty text boxes, an empty list.
     void clear();

@@ -1,4 +1,4 @@
-#include "misc/cmenu.h"
+#include "app/misc/cmenu.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -6,24 +6,23 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 
-MyTextContextMenu::MyTextContextMenu(QLineEdit* box) : MyTextContextMenu(box, box) { m_line = box; }
+MyTextContextMenu::MyTextContextMenu(QLineEdit *box) : MyTextContextMenu(box, box) {
+    m_line = box;
+}
 
 // A multi-line box reports context-menu positions in its viewport's coordinates.
-MyTextContextMenu::MyTextContextMenu(QPlainTextEdit* box) : MyTextContextMenu(box, box->viewport())
-{
+MyTextContextMenu::MyTextContextMenu(QPlainTextEdit *box) : MyTextContextMenu(box, box->viewport()) {
     m_plain = box;
 }
 
-MyTextContextMenu::MyTextContextMenu(QWidget* box, QWidget* surface) : QMenu(box)
-{
+MyTextContextMenu::MyTextContextMenu(QWidget *box, QWidget *surface) : QMenu(box) {
     connect(this, &QMenu::aboutToShow, this, &MyTextContextMenu::onPopup);
     box->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(box, &QWidget::customContextMenuRequested, this,
-            [this, surface](const QPoint& pos) { popup(surface->mapToGlobal(pos)); });
+            [this, surface](const QPoint &pos) { popup(surface->mapToGlobal(pos)); });
 }
 
-void MyTextContextMenu::addItems()
-{
+void MyTextContextMenu::addItems() {
     undoItem = addAction("元に戻す(&U)", this, &MyTextContextMenu::undo);
     addSeparator();
     cutItem = addAction("切り取り(&T)", this, &MyTextContextMenu::cut);
@@ -34,13 +33,12 @@ void MyTextContextMenu::addItems()
     selectAllItem = addAction("すべて選択(&A)", this, &MyTextContextMenu::selectAll);
 }
 
-void MyTextContextMenu::onPopup()
-{
+void MyTextContextMenu::onPopup() {
     // Built on first use: the program has a menu for each of its many text boxes, and
     // building them all would slow its start.
     if (!undoItem)
         addItems();
-    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    const QMimeData *data = QGuiApplication::clipboard()->mimeData();
     const bool canPaste = data && data->hasText();
     const int selected = selectionLength();
     const int length = textLength();
@@ -53,16 +51,14 @@ void MyTextContextMenu::onPopup()
     selectAllItem->setEnabled(length != 0 && length != selected);
 }
 
-int MyTextContextMenu::selectionLength() const
-{
+int MyTextContextMenu::selectionLength() const {
     if (m_line)
         return static_cast<int>(m_line->selectedText().size());
     const QTextCursor cursor = m_plain->textCursor();
     return cursor.selectionEnd() - cursor.selectionStart();
 }
 
-int MyTextContextMenu::textLength() const
-{
+int MyTextContextMenu::textLength() const {
     if (m_line)
         return static_cast<int>(m_line->text().size());
     // Counted like the selection, so that a fully selected box compares equal.
@@ -71,24 +67,34 @@ int MyTextContextMenu::textLength() const
     return all.position();
 }
 
-bool MyTextContextMenu::isReadOnly() const { return m_line ? m_line->isReadOnly() : m_plain->isReadOnly(); }
+bool MyTextContextMenu::isReadOnly() const {
+    return m_line ? m_line->isReadOnly() : m_plain->isReadOnly();
+}
 
-bool MyTextContextMenu::canUndo() const
-{
+bool MyTextContextMenu::canUndo() const {
     return m_line ? m_line->isUndoAvailable() : m_plain->document()->isUndoAvailable();
 }
 
-void MyTextContextMenu::undo() { m_line ? m_line->undo() : m_plain->undo(); }
-void MyTextContextMenu::cut() { m_line ? m_line->cut() : m_plain->cut(); }
-void MyTextContextMenu::copy() { m_line ? m_line->copy() : m_plain->copy(); }
-void MyTextContextMenu::paste() { m_line ? m_line->paste() : m_plain->paste(); }
+void MyTextContextMenu::undo() {
+    m_line ? m_line->undo() : m_plain->undo();
+}
+void MyTextContextMenu::cut() {
+    m_line ? m_line->cut() : m_plain->cut();
+}
+void MyTextContextMenu::copy() {
+    m_line ? m_line->copy() : m_plain->copy();
+}
+void MyTextContextMenu::paste() {
+    m_line ? m_line->paste() : m_plain->paste();
+}
 
-void MyTextContextMenu::deleteSelection()
-{
+void MyTextContextMenu::deleteSelection() {
     if (m_line)
         m_line->del();
     else
         m_plain->textCursor().removeSelectedText();
 }
 
-void MyTextContextMenu::selectAll() { m_line ? m_line->selectAll() : m_plain->selectAll(); }
+void MyTextContextMenu::selectAll() {
+    m_line ? m_line->selectAll() : m_plain->selectAll();
+}

@@ -12,29 +12,29 @@ class MyTextContextMenu : public QMenu {
     Q_OBJECT
 public:
     // The menu becomes a child of the box and its context menu.
-    explicit MyTextContextMenu(QLineEdit* box);
-    explicit MyTextContextMenu(QPlainTextEdit* box);
+    explicit MyTextContextMenu(QLineEdit *box);
+    explicit MyTextContextMenu(QPlainTextEdit *box);
 
     // Null until the menu first opens.
-    QAction* undoItem = nullptr;
-    QAction* copyItem = nullptr;
-    QAction* cutItem = nullptr;
-    QAction* pasteItem = nullptr;
-    QAction* deleteItem = nullptr;
-    QAction* selectAllItem = nullptr;
+    QAction *undoItem = nullptr;
+    QAction *copyItem = nullptr;
+    QAction *cutItem = nullptr;
+    QAction *pasteItem = nullptr;
+    QAction *deleteItem = nullptr;
+    QAction *selectAllItem = nullptr;
 
     // Adds the items the first time, then sets their enabled states; runs each time before
     // the menu opens.
     void onPopup();
 
 private:
-    MyTextContextMenu(QWidget* box, QWidget* surface);
+    MyTextContextMenu(QWidget *box, QWidget *surface);
 
     void addItems();
 
     // Exactly one of these is set: the box this menu serves.
-    QLineEdit* m_line = nullptr;
-    QPlainTextEdit* m_plain = nullptr;
+    QLineEdit *m_line = nullptr;
+    QPlainTextEdit *m_plain = nullptr;
 
     int selectionLength() const;
     int textLength() const;

@@ -1,53 +1,51 @@
-#include "misc/dock.h"
+#include "app/misc/dock.h"
 
 #include <QWidget>
 #include <QWidgetItem>
 
 #include <algorithm>
 
-DockLayout::DockLayout(QWidget* parent) : QLayout(parent)
-{
+DockLayout::DockLayout(QWidget *parent) : QLayout(parent) {
     setContentsMargins(0, 0, 0, 0);
     setSpacing(0);
 }
 
-DockLayout::~DockLayout()
-{
-    for (auto& e : m_entries)
+DockLayout::~DockLayout() {
+    for (auto &e : m_entries)
         delete e.item;
 }
 
-void DockLayout::dock(QWidget* widget, Dock side, int size)
-{
+void DockLayout::dock(QWidget *widget, Dock side, int size) {
     addChildWidget(widget);
     m_entries.push_back({new QWidgetItem(widget), side, size});
     invalidate();
 }
 
-void DockLayout::addItem(QLayoutItem* item) { m_entries.push_back({item, Dock::Fill, 0}); }
+void DockLayout::addItem(QLayoutItem *item) {
+    m_entries.push_back({item, Dock::Fill, 0});
+}
 
-QLayoutItem* DockLayout::itemAt(int index) const
-{
+QLayoutItem *DockLayout::itemAt(int index) const {
     return index >= 0 && index < count() ? m_entries[index].item : nullptr;
 }
 
-QLayoutItem* DockLayout::takeAt(int index)
-{
+QLayoutItem *DockLayout::takeAt(int index) {
     if (index < 0 || index >= count())
         return nullptr;
-    QLayoutItem* item = m_entries[index].item;
+    QLayoutItem *item = m_entries[index].item;
     m_entries.erase(m_entries.begin() + index);
     return item;
 }
 
-int DockLayout::count() const { return static_cast<int>(m_entries.size()); }
+int DockLayout::count() const {
+    return static_cast<int>(m_entries.size());
+}
 
 // The space the docked sizes add up to; the pages are placed in a fixed-size window, so
 // this only matters for containers that are measured before they are shown.
-QSize DockLayout::sizeHint() const
-{
+QSize DockLayout::sizeHint() const {
     int w = 0, h = 0;
-    for (const auto& e : m_entries) {
+    for (const auto &e : m_entries) {
         if (e.side == Dock::Top || e.side == Dock::Bottom)
             h += e.size;
         else if (e.side == Dock::Left || e.side == Dock::Right)
@@ -56,13 +54,14 @@ QSize DockLayout::sizeHint() const
     return {w, h};
 }
 
-QSize DockLayout::minimumSize() const { return {0, 0}; }
+QSize DockLayout::minimumSize() const {
+    return {0, 0};
+}
 
-void DockLayout::setGeometry(const QRect& rect)
-{
+void DockLayout::setGeometry(const QRect &rect) {
     QLayout::setGeometry(rect);
     QRect free = contentsRect();
-    for (const auto& e : m_entries) {
+    for (const auto &e : m_entries) {
         if (e.item->isEmpty() && e.item->widget() && e.item->widget()->isHidden())
             continue;
         QRect r = free;
@@ -87,7 +86,7 @@ void DockLayout::setGeometry(const QRect& rect)
             break;
         }
         // Exactly the docked rectangle, whatever the widget's own size hints say.
-        if (QWidget* w = e.item->widget())
+        if (QWidget *w = e.item->widget())
             w->setGeometry(r);
         else
             e.item->setGeometry(r);

@@ -11,24 +11,24 @@ class DockLayout : public QLayout {
 public:
     enum class Dock { Top, Bottom, Left, Right, Fill };
 
-    explicit DockLayout(QWidget* parent);
+    explicit DockLayout(QWidget *parent);
     ~DockLayout() override;
 
     // size: height for Top/Bottom, width for Left/Right, ignored for Fill.
     // The widget becomes a child of the layout's parent widget.
-    void dock(QWidget* widget, Dock side, int size = 0);
+    void dock(QWidget *widget, Dock side, int size = 0);
 
-    void addItem(QLayoutItem* item) override; // as Fill
-    QLayoutItem* itemAt(int index) const override;
-    QLayoutItem* takeAt(int index) override;
+    void addItem(QLayoutItem *item) override; // as Fill
+    QLayoutItem *itemAt(int index) const override;
+    QLayoutItem *takeAt(int index) override;
     int count() const override;
     QSize sizeHint() const override;
     QSize minimumSize() const override;
-    void setGeometry(const QRect& rect) override;
+    void setGeometry(const QRect &rect) override;
 
 private:
     struct Entry {
-        QLayoutItem* item;
+        QLayoutItem *item;
         Dock side;
         int size;
     };

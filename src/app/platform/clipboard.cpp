@@ -1,4 +1,4 @@
-#include "platform/clipboard.h"
+#include "app/platform/clipboard.h"
 
 #include <QClipboard>
 #include <QCoreApplication>
@@ -14,24 +14,23 @@
 
 namespace {
 
-constexpr const char* keeperName = "remarkist-clipkeeper";
+constexpr const char *keeperName = "remarkist-clipkeeper";
 constexpr int readyTimeoutMs = 3000;
 
-bool clipboardManagerRunning()
-{
-    auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
-    xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
+bool clipboardManagerRunning() {
+    auto *x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+    xcb_connection_t *connection = x11 ? x11->connection() : nullptr;
     if (!connection)
         return false;
     static constexpr char name[] = "CLIPBOARD_MANAGER";
-    xcb_intern_atom_reply_t* atom =
+    xcb_intern_atom_reply_t *atom =
         xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 1, sizeof name - 1, name), nullptr);
     if (!atom)
         return false;
     bool running = false;
     if (atom->atom != XCB_ATOM_NONE) {
-        xcb_get_selection_owner_reply_t* owner =
-            xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, atom->atom), nullptr);
+        xcb_get_selection_owner_reply_t *owner = xcb_get_selection_owner_reply(
+            connection, xcb_get_selection_owner(connection, atom->atom), nullptr);
         running = owner && owner->owner != XCB_WINDOW_NONE;
         free(owner);
     }
@@ -39,8 +38,7 @@ bool clipboardManagerRunning()
     return running;
 }
 
-bool writeAll(int fd, const char* data, size_t size)
-{
+bool writeAll(int fd, const char *data, size_t size) {
     while (size > 0) {
         ssize_t written = write(fd, data, size);
         if (written < 0 && errno == EINTR)
@@ -54,8 +52,7 @@ bool writeAll(int fd, const char* data, size_t size)
 }
 
 // The keeper writes one byte once it owns the clipboard.
-bool waitForReady(int fd)
-{
+bool waitForReady(int fd) {
     pollfd entry{fd, POLLIN, 0};
     int ready;
     do
@@ -67,26 +64,24 @@ bool waitForReady(int fd)
 
 } // namespace
 
-void SystemClipboard::setText(const std::string& text)
-{
-    QGuiApplication::clipboard()->setText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+void SystemClipboard::setText(const std::string &text) {
+    QGuiApplication::clipboard()->setText(
+        QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
     m_lastText = text;
 }
 
-void SystemClipboard::handOver()
-{
+void SystemClipboard::handOver() {
     // Elsewhere (Wayland, offscreen) the platform keeps the text itself; with a clipboard
     // manager running Qt hands the text over when the application object goes away.
     if (QGuiApplication::platformName() != QLatin1String("xcb") || m_lastText.empty())
         return;
     if (!QGuiApplication::clipboard()->ownsClipboard() || clipboardManagerRunning())
         return;
-    startClipboardKeeper(QCoreApplication::applicationDirPath() + QLatin1Char('/') + QLatin1String(keeperName),
-                         m_lastText);
+    startClipboardKeeper(
+        QCoreApplication::applicationDirPath() + QLatin1Char('/') + QLatin1String(keeperName), m_lastText);
 }
 
-bool startClipboardKeeper(const QString& keeperPath, const std::string& text)
-{
+bool startClipboardKeeper(const QString &keeperPath, const std::string &text) {
     const QByteArray path = keeperPath.toLocal8Bit();
     int input[2], ready[2];
     if (pipe2(input, O_CLOEXEC) != 0)
@@ -106,7 +101,7 @@ bool startClipboardKeeper(const QString& keeperPath, const std::string& text)
         dup2(ready[1], STDOUT_FILENO);
         if (chdir("/") != 0)
             _exit(127);
-        char* argv[] = {const_cast<char*>(path.constData()), nullptr};
+        char *argv[] = {const_cast<char *>(path.constData()), nullptr};
         execv(argv[0], argv);
         _exit(127);
     }
@@ -116,7 +111,8 @@ bool startClipboardKeeper(const QString& keeperPath, const std::string& text)
     if (child > 0) {
         waitpid(child, nullptr, 0);
         // A keeper that failed to start closes the pipe; ignore the write error then.
-        struct sigaction ignore{}, previous{};
+        struct sigaction ignore {
+        }, previous{};
         ignore.sa_handler = SIG_IGN;
         sigaction(SIGPIPE, &ignore, &previous);
         bool sent = writeAll(input[1], text.data(), text.size());

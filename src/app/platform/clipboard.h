@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/platform.h"
+#include "app/platform/platform.h"
 
 #include <QString>
 #include <string>
@@ -11,7 +11,7 @@
 // program takes the clipboard.
 class SystemClipboard : public Clipboard {
 public:
-    void setText(const std::string& text) override;
+    void setText(const std::string &text) override;
 
     // Call once at the end of the run, while the application object still exists.
     void handOver();
@@ -23,4 +23,4 @@ private:
 // Starts the keeper at `keeperPath` detached from this process, gives it `text` on its
 // standard input and waits (at most a few seconds) until it owns the clipboard.
 // False if it could not be started or did not report ownership.
-bool startClipboardKeeper(const QString& keeperPath, const std::string& text);
+bool startClipboardKeeper(const QString &keeperPath, const std::string &text);

@@ -12,9 +12,9 @@ public:
     // something else: they all mean "go on".
     static constexpr int QuitResult = 2;
 
-    explicit ErrorDialog(const QString& errorText, QWidget* parent = nullptr);
+    explicit ErrorDialog(const QString &errorText, QWidget *parent = nullptr);
 };
 
 // Shows the dialog for `errorText`; after "&Quit" the process ends here with exit code 35,
 // without closing a window or saving anything.
-void reportUnhandledError(const QString& errorText);
+void reportUnhandledError(const QString &errorText);

@@ -16,7 +16,7 @@ public:
     static std::unique_ptr<GlobalHotKey> grab();
     ~GlobalHotKey() override;
 
-    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
+    bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *result) override;
 
 signals:
     // Queued after the key press, so that Qt has taken the press's time stamp as its
@@ -24,9 +24,9 @@ signals:
     void activated();
 
 private:
-    GlobalHotKey(xcb_connection_t* connection, unsigned root, std::vector<unsigned char> keycodes);
+    GlobalHotKey(xcb_connection_t *connection, unsigned root, std::vector<unsigned char> keycodes);
 
-    xcb_connection_t* m_connection;
+    xcb_connection_t *m_connection;
     unsigned m_root;
     std::vector<unsigned char> m_keycodes;
 };

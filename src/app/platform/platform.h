@@ -16,8 +16,8 @@ public:
     virtual ~Clipboard() = default;
     // Puts plain UTF-8 text on the clipboard, replacing what was there; it stays
     // available after the program ends.
-    virtual void setText(const std::string& text) = 0;
+    virtual void setText(const std::string &text) = 0;
 };
 
-extern Sounds* g_sounds;
-extern Clipboard* g_clipboard;
+extern Sounds *g_sounds;
+extern Clipboard *g_clipboard;

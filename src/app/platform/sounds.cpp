@@ -1,4 +1,4 @@
-#include "platform/sounds.h"
+#include "app/platform/sounds.h"
 
 #include <QApplication>
 #include <canberra.h>
@@ -14,14 +14,13 @@ struct SystemSounds::Library {
     decltype(&ca_context_play) play;
 
     // Null when the library or one of its functions is missing.
-    static std::unique_ptr<Library> load()
-    {
-        void* handle = dlopen("libcanberra.so.0", RTLD_LAZY | RTLD_LOCAL);
+    static std::unique_ptr<Library> load() {
+        void *handle = dlopen("libcanberra.so.0", RTLD_LAZY | RTLD_LOCAL);
         if (!handle)
             return nullptr;
         auto library = std::make_unique<Library>();
         bool complete = true;
-        const auto find = [&](auto& function, const char* name) {
+        const auto find = [&](auto &function, const char *name) {
             function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(dlsym(handle, name));
             complete = complete && function;
         };
@@ -37,26 +36,22 @@ struct SystemSounds::Library {
 
 SystemSounds::SystemSounds() = default;
 
-SystemSounds::~SystemSounds()
-{
+SystemSounds::~SystemSounds() {
     if (m_context)
         m_library->destroy(m_context);
 }
 
-void SystemSounds::beep()
-{
+void SystemSounds::beep() {
     // Without a sound server the X bell is the next best thing for the ordinary beep.
     if (!play("bell"))
         QApplication::beep();
 }
 
-void SystemSounds::asterisk()
-{
+void SystemSounds::asterisk() {
     play("dialog-information");
 }
 
-bool SystemSounds::play(const char* eventId)
-{
+bool SystemSounds::play(const char *eventId) {
     if (m_unavailable)
         return false;
     if (!m_context) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/platform.h"
+#include "app/platform/platform.h"
 
 #include <memory>
 
@@ -13,18 +13,18 @@ class SystemSounds : public Sounds {
 public:
     SystemSounds();
     ~SystemSounds() override;
-    SystemSounds(const SystemSounds&) = delete;
-    SystemSounds& operator=(const SystemSounds&) = delete;
+    SystemSounds(const SystemSounds &) = delete;
+    SystemSounds &operator=(const SystemSounds &) = delete;
 
     void beep() override;
     void asterisk() override;
 
 private:
     // Plays a freedesktop sound event ("bell", "dialog-information"); false if it could not.
-    bool play(const char* eventId);
+    bool play(const char *eventId);
 
     struct Library;
     std::unique_ptr<Library> m_library;
-    ca_context* m_context = nullptr;
+    ca_context *m_context = nullptr;
     bool m_unavailable = false;
 };

@@ -1,10 +1,11 @@
-#include "tab/classdoc.h"
+#include "app/tab/classdoc.h"
 
-#include "doc/format.h"
+#include "core/doc/format.h"
 
-Classdoc::Classdoc(QWidget* parent) : DocumentPage("クラス", {320, 480}, parent)
-{
+Classdoc::Classdoc(QWidget *parent) : DocumentPage("クラス", {320, 480}, parent) {
     setAccessibleName("class");
 }
 
-Lines Classdoc::render(const DocumentStyle& document) const { return document.classDocument(); }
+Lines Classdoc::render(const DocumentStyle &document) const {
+    return document.classDocument();
+}

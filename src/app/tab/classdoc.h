@@ -1,13 +1,13 @@
 #pragma once
 
-#include "tab/docpage.h"
+#include "app/tab/docpage.h"
 
 // "クラス": a class's comment.
 class Classdoc : public DocumentPage {
     Q_OBJECT
 public:
-    explicit Classdoc(QWidget* parent = nullptr);
+    explicit Classdoc(QWidget *parent = nullptr);
 
 protected:
-    Lines render(const DocumentStyle& document) const override;
+    Lines render(const DocumentStyle &document) const override;
 };

@@ -1,16 +1,16 @@
-#include "tab/docpage.h"
+#include "app/tab/docpage.h"
 
-#include "AppMain.h"
-#include "comment/styler.h"
-#include "common/settingdata.h"
-#include "doc/styler.h"
-#include "forms/comment.h"
-#include "forms/date.h"
-#include "forms/note.h"
-#include "forms/shared.h"
-#include "forms/summary.h"
-#include "misc/dock.h"
-#include "platform/platform.h"
+#include "app/AppMain.h"
+#include "app/forms/comment.h"
+#include "app/forms/date.h"
+#include "app/forms/note.h"
+#include "app/forms/shared.h"
+#include "app/forms/summary.h"
+#include "app/misc/dock.h"
+#include "app/platform/platform.h"
+#include "core/comment/styler.h"
+#include "core/common/settingdata.h"
+#include "core/doc/styler.h"
 
 #include <QPushButton>
 
@@ -19,14 +19,12 @@
 
 using Dock = DockLayout::Dock;
 
-DocumentPage::DocumentPage(const QString& caption, QSize clientSize, QWidget* parent)
-    : Page(parent), m_clientSize(clientSize)
-{
+DocumentPage::DocumentPage(const QString &caption, QSize clientSize, QWidget *parent)
+    : Page(parent), m_clientSize(clientSize) {
     setWindowTitle(caption);
 }
 
-void DocumentPage::buildContents()
-{
+void DocumentPage::buildContents() {
     date = new Date;
     summary = new Summary;
     comment = new Comment;
@@ -34,16 +32,15 @@ void DocumentPage::buildContents()
     layOut();
 }
 
-QWidget* DocumentPage::buttonBar()
-{
-    auto* bar = new QWidget;
-    auto* strip = new QWidget;
+QWidget *DocumentPage::buttonBar() {
+    auto *bar = new QWidget;
+    auto *strip = new QWidget;
     (new DockLayout(bar))->dock(strip, Dock::Top, 20);
-    auto* layout = new DockLayout(strip);
+    auto *layout = new DockLayout(strip);
     // Docked right to left, each after a 10-pixel gap: "クリップボード", "OK", "キャンセル".
-    const auto addButton = [layout](const char* text, const char* name) {
+    const auto addButton = [layout](const char *text, const char *name) {
         layout->dock(new QWidget, Dock::Right, 10);
-        auto* button = new QPushButton(text);
+        auto *button = new QPushButton(text);
         button->setAccessibleName(name);
         layout->dock(button, Dock::Right, DefaultSize::buttonWidth);
         return button;
@@ -55,11 +52,10 @@ QWidget* DocumentPage::buttonBar()
     return bar;
 }
 
-void DocumentPage::layOut()
-{
-    auto* column = new QWidget;
+void DocumentPage::layOut() {
+    auto *column = new QWidget;
     (new DockLayout(this))->dock(column, Dock::Fill);
-    auto* layout = new DockLayout(column);
+    auto *layout = new DockLayout(column);
     layout->dock(date, Dock::Top, 20);
     layout->dock(summary, Dock::Top, 20);
     layout->dock(comment, Dock::Top, 160);
@@ -67,10 +63,11 @@ void DocumentPage::layOut()
     layout->dock(buttonBar(), Dock::Bottom, 30);
 }
 
-void DocumentPage::cancel() { mainWindow->close(); }
+void DocumentPage::cancel() {
+    mainWindow->close();
+}
 
-void DocumentPage::accept()
-{
+void DocumentPage::accept() {
     if (!copyToClipboard())
         return;
     // The user sees the window stay for a moment after the beep; nothing responds meanwhile.
@@ -78,8 +75,7 @@ void DocumentPage::accept()
     mainWindow->close();
 }
 
-bool DocumentPage::copyToClipboard()
-{
+bool DocumentPage::copyToClipboard() {
     try {
         const std::unique_ptr<DocumentStyle> document = documentStyler();
         const std::unique_ptr<CommentStyle> frame = commentStyler();
@@ -100,8 +96,7 @@ bool DocumentPage::copyToClipboard()
     return true;
 }
 
-void DocumentPage::initialize()
-{
+void DocumentPage::initialize() {
     date->update();
     summary->clear();
     comment->reset();
@@ -109,10 +104,11 @@ void DocumentPage::initialize()
     focusSummary();
 }
 
-void DocumentPage::focusSummary() { summary->focusInput(); }
+void DocumentPage::focusSummary() {
+    summary->focusInput();
+}
 
-void DocumentPage::pageSelected()
-{
+void DocumentPage::pageSelected() {
     mainWindow->setClientSize(m_clientSize.width(), m_clientSize.height());
     date->refresh();
     summary->refresh();
@@ -120,17 +116,15 @@ void DocumentPage::pageSelected()
     note->refresh();
 }
 
-void DocumentPage::fillDocument(DocumentStyle&) const {}
+void DocumentPage::fillDocument(DocumentStyle &) const {}
 
-void DocumentPage::resizeEvent(QResizeEvent* event)
-{
+void DocumentPage::resizeEvent(QResizeEvent *event) {
     QWidget::resizeEvent(event);
     if (isVisible())
         focusSummary();
 }
 
-void DocumentPage::showEvent(QShowEvent* event)
-{
+void DocumentPage::showEvent(QShowEvent *event) {
     QWidget::showEvent(event);
     focusSummary();
 }

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "misc/lines.h"
-#include "tab/page.h"
+#include "app/tab/page.h"
+#include "core/misc/lines.h"
 
 #include <QSize>
 
@@ -17,10 +17,10 @@ class Summary;
 class DocumentPage : public Page {
     Q_OBJECT
 public:
-    Date* date = nullptr;
-    Summary* summary = nullptr;
-    Comment* comment = nullptr;
-    Note* note = nullptr;
+    Date *date = nullptr;
+    Summary *summary = nullptr;
+    Comment *comment = nullptr;
+    Note *note = nullptr;
 
     // Closes the main window; nothing is copied.
     void cancel();
@@ -38,7 +38,7 @@ public:
 
 protected:
     // caption: the tab's text. clientSize: the main window's client area on this page.
-    DocumentPage(const QString& caption, QSize clientSize, QWidget* parent);
+    DocumentPage(const QString &caption, QSize clientSize, QWidget *parent);
 
     // Makes the shared forms, then lays out the page.
     void buildContents() final;
@@ -46,16 +46,16 @@ protected:
     // The function page makes its own forms here and lays out two columns.
     virtual void layOut();
     // The strip of the three buttons, 30 high with the buttons in its top 20.
-    QWidget* buttonBar();
+    QWidget *buttonBar();
     // The page's own part of the request (the function page's returns, throws, params) and
     // the document operation of its kind.
-    virtual void fillDocument(DocumentStyle& document) const;
-    virtual Lines render(const DocumentStyle& document) const = 0;
+    virtual void fillDocument(DocumentStyle &document) const;
+    virtual Lines render(const DocumentStyle &document) const = 0;
 
     // Whenever the visible page is laid out (shown, or resized with the window), the caret
     // lands in the summary.
-    void resizeEvent(QResizeEvent* event) override;
-    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     QSize m_clientSize;

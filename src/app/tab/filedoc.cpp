@@ -1,10 +1,11 @@
-#include "tab/filedoc.h"
+#include "app/tab/filedoc.h"
 
-#include "doc/format.h"
+#include "core/doc/format.h"
 
-Filedoc::Filedoc(QWidget* parent) : DocumentPage("ファイル", {320, 480}, parent)
-{
+Filedoc::Filedoc(QWidget *parent) : DocumentPage("ファイル", {320, 480}, parent) {
     setAccessibleName("file");
 }
 
-Lines Filedoc::render(const DocumentStyle& document) const { return document.fileDocument(); }
+Lines Filedoc::render(const DocumentStyle &document) const {
+    return document.fileDocument();
+}

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tab/docpage.h"
+#include "app/tab/docpage.h"
 
 class Params;
 class Returns;
@@ -10,17 +10,17 @@ class Throws;
 class Functiondoc : public DocumentPage {
     Q_OBJECT
 public:
-    explicit Functiondoc(QWidget* parent = nullptr);
+    explicit Functiondoc(QWidget *parent = nullptr);
 
-    Params* params = nullptr;
-    Returns* returns = nullptr;
-    Throws* throws = nullptr;
+    Params *params = nullptr;
+    Returns *returns = nullptr;
+    Throws *throws = nullptr;
 
     // Also empties the parameters, the return value and the exceptions.
     void initialize() override;
 
 protected:
     void layOut() override;
-    void fillDocument(DocumentStyle& document) const override;
-    Lines render(const DocumentStyle& document) const override;
+    void fillDocument(DocumentStyle &document) const override;
+    Lines render(const DocumentStyle &document) const override;
 };

@@ -11,8 +11,7 @@ public:
     using QWidget::QWidget;
 
     // Makes the page's controls; later calls do nothing.
-    void build()
-    {
+    void build() {
         if (m_built)
             return;
         m_built = true;
@@ -22,8 +21,7 @@ public:
 
     // Controls made while the page is still hidden show together with it; ones added to a
     // visible page would have to be shown one by one.
-    void setVisible(bool visible) override
-    {
+    void setVisible(bool visible) override {
         if (visible)
             build();
         QWidget::setVisible(visible);

@@ -1,8 +1,8 @@
-#include "tab/setting.h"
+#include "app/tab/setting.h"
 
-#include "AppMain.h"
-#include "common/settingrecord.h"
-#include "misc/dock.h"
+#include "app/AppMain.h"
+#include "app/misc/dock.h"
+#include "core/common/settingrecord.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -37,15 +37,15 @@ DockLayout *container(DockLayout *parent, Dock side, int size) {
 }
 
 DockLayout *groupBox(DockLayout *parent, const char *title, int height = DefaultSize::groupBoxHeight) {
-    return new DockLayout(dock(parent, new QGroupBox(QString::fromUtf8(title)), Dock::Top, height));
+    return new DockLayout(dock(parent, new QGroupBox(title), Dock::Top, height));
 }
 
 QRadioButton *radio(DockLayout *group, const char *text, const char *name) {
-    return dock(group, new QRadioButton(QString::fromUtf8(text)), Dock::Top, DefaultSize::buttonHeight, name);
+    return dock(group, new QRadioButton(text), Dock::Top, DefaultSize::buttonHeight, name);
 }
 
 void label(DockLayout *layout, const char *text, Dock side, int size) {
-    dock(layout, new QLabel(QString::fromUtf8(text)), side, size);
+    dock(layout, new QLabel(text), side, size);
 }
 
 // The typed number, with values beyond 32 bits kept large ("99999999999" must not wrap to a
@@ -85,7 +85,7 @@ std::string toStd(const QLineEdit *box) {
 } // namespace
 
 Setting::Setting(QWidget *parent) : Page(parent) {
-    setWindowTitle(QString::fromUtf8("設定"));
+    setWindowTitle("設定");
     g_settingRecord.Load();
     if (!mainWindow)
         return;
@@ -127,9 +127,9 @@ void Setting::buildLayout() {
     m_spacingSize = dock(spacing, new QLineEdit, Dock::Left, 50, "setting.spacingSize");
 
     DockLayout *boxing = groupBox(left, "コメントのボックス化");
-    m_boxingHead = dock(boxing, new QCheckBox(QString::fromUtf8("先頭部分をボックス化する")), Dock::Top,
+    m_boxingHead = dock(boxing, new QCheckBox("先頭部分をボックス化する"), Dock::Top,
                         DefaultSize::buttonHeight, "setting.boxingHeadStyle");
-    m_boxingFoot = dock(boxing, new QCheckBox(QString::fromUtf8("終端部分をボックス化する")), Dock::Top,
+    m_boxingFoot = dock(boxing, new QCheckBox("終端部分をボックス化する"), Dock::Top,
                         DefaultSize::buttonHeight, "setting.boxingFootStyle");
     DockLayout *boxRow = container(boxing, Dock::Top, 20);
     label(boxRow, "ボックスのサイズ", Dock::Left, 100);
@@ -155,11 +155,11 @@ void Setting::buildLayout() {
     // Docked right in this order, so the row reads "適用", gap, "やり直し", gap.
     DockLayout *buttons = container(container(right, Dock::Bottom, 30), Dock::Top, 20);
     dock(buttons, new QWidget, Dock::Right, 10);
-    auto *reload = dock(buttons, new QPushButton(QString::fromUtf8("やり直し")), Dock::Right,
-                        DefaultSize::buttonWidth, "setting.reload");
+    auto *reload =
+        dock(buttons, new QPushButton("やり直し"), Dock::Right, DefaultSize::buttonWidth, "setting.reload");
     dock(buttons, new QWidget, Dock::Right, 10);
-    auto *apply = dock(buttons, new QPushButton(QString::fromUtf8("適用")), Dock::Right,
-                       DefaultSize::buttonWidth, "setting.apply");
+    auto *apply =
+        dock(buttons, new QPushButton("適用"), Dock::Right, DefaultSize::buttonWidth, "setting.apply");
     connect(reload, &QPushButton::clicked, this, &Setting::reloadSettings);
     connect(apply, &QPushButton::clicked, this, &Setting::applyAndSave);
 }
@@ -277,7 +277,7 @@ QString versionText() {
     in.imbue(std::locale::classic());
     in >> std::get_time(&stamp, "%a %b %d %H:%M:%S %Y");
     stamp.tm_isdst = -1; // whether summer time applied on that day is the time zone's business
-    return QString::fromUtf8("バージョン : %1_alpha").arg(static_cast<qint64>(std::mktime(&stamp)));
+    return QString("バージョン : %1_alpha").arg(static_cast<qint64>(std::mktime(&stamp)));
 }
 
 QPoint reachablePosition(QPoint stored, QSize frameSize, const QList<QRect> &screens, QRect primary) {

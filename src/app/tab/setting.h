@@ -1,7 +1,7 @@
 #pragma once
 
-#include "common/settingdata.h"
-#include "tab/page.h"
+#include "app/tab/page.h"
+#include "core/common/settingdata.h"
 
 #include <QList>
 #include <QPoint>

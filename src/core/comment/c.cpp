@@ -1,6 +1,6 @@
-#include "comment/c.h"
+#include "core/comment/c.h"
 
-#include "common/settingdata.h"
+#include "core/common/settingdata.h"
 
 Lines CommentCStyle::format(const Lines &lines) const {
     return frameBlock(lines, '*');

@@ -1,6 +1,6 @@
-#include "comment/d.h"
+#include "core/comment/d.h"
 
-#include "comment/c.h"
+#include "core/comment/c.h"
 
 Lines CommentDStyle::format(const Lines &lines) const {
     return frameBlock(lines, '+');

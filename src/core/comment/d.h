@@ -1,6 +1,6 @@
 #pragma once
 
-#include "comment/format.h"
+#include "core/comment/format.h"
 
 // "/++" ... " +/", with " +" before every body line.
 class CommentDStyle : public CommentStyle {

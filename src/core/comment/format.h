@@ -1,6 +1,6 @@
 #pragma once
 
-#include "misc/lines.h"
+#include "core/misc/lines.h"
 
 // Frames body lines as a source comment ("/**", "///" or "/++"), reading the settings at
 // every call.

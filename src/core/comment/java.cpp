@@ -1,6 +1,6 @@
-#include "comment/java.h"
+#include "core/comment/java.h"
 
-#include "common/settingdata.h"
+#include "core/common/settingdata.h"
 
 Lines CommentJavaStyle::format(const Lines &lines) const {
     const SettingData &s = g_settingData;

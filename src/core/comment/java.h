@@ -1,6 +1,6 @@
 #pragma once
 
-#include "comment/format.h"
+#include "core/comment/format.h"
 
 // "///" before every body line; box lines of "/" only around two lines or more.
 class CommentJavaStyle : public CommentStyle {

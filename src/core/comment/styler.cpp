@@ -1,9 +1,9 @@
-#include "comment/styler.h"
+#include "core/comment/styler.h"
 
-#include "comment/c.h"
-#include "comment/d.h"
-#include "comment/java.h"
-#include "common/settingdata.h"
+#include "core/comment/c.h"
+#include "core/comment/d.h"
+#include "core/comment/java.h"
+#include "core/common/settingdata.h"
 
 std::unique_ptr<CommentStyle> commentStyler() {
     switch (g_settingData.commentStyle()) {

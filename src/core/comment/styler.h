@@ -1,6 +1,6 @@
 #pragma once
 
-#include "comment/format.h"
+#include "core/comment/format.h"
 
 #include <memory>
 

@@ -35,4 +35,4 @@ public:
 };
 
 // The settings in force, for every reader. It is the settings record (settingrecord.h).
-extern SettingData& g_settingData;
+extern SettingData &g_settingData;

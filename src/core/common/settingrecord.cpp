@@ -1,6 +1,6 @@
-#include "common/settingrecord.h"
+#include "core/common/settingrecord.h"
 
-#include "Orvex/Exception.h"
+#include "core/Orvex/Exception.h"
 
 #include <array>
 #include <cerrno>

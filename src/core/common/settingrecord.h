@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Orvex/Util/Setting.h"
-#include "common/settingdata.h"
+#include "core/Orvex/Util/Setting.h"
+#include "core/common/settingdata.h"
 
 #include <cstdint>
 #include <string>

@@ -1,6 +1,6 @@
-#include "doc/ddoc.h"
+#include "core/doc/ddoc.h"
 
-#include "common/settingdata.h"
+#include "core/common/settingdata.h"
 
 #include <algorithm>
 #include <utility>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "doc/format.h"
+#include "core/doc/format.h"
 
 // DDoc sections: "Params:", "Returns:", "Throws:", "Date:", ...
 class DDocumentStyle : public DocumentStyle {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "doc/doxygenbsdoc.h"
+#include "core/doc/doxygenbsdoc.h"
 
 // "@param[in]", "@return", "@throw", ...; the copyright label stays "Copyright".
 class DoxygenATDocumentStyle : public DoxygenDocumentStyle {

@@ -1,6 +1,6 @@
-#include "doc/doxygenbsdoc.h"
+#include "core/doc/doxygenbsdoc.h"
 
-#include "common/settingdata.h"
+#include "core/common/settingdata.h"
 
 #include <algorithm>
 #include <utility>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "doc/format.h"
+#include "core/doc/format.h"
 
 #include <optional>
 #include <string_view>

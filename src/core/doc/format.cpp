@@ -1,6 +1,6 @@
-#include "doc/format.h"
+#include "core/doc/format.h"
 
-#include "Orvex/Exception.h"
+#include "core/Orvex/Exception.h"
 
 Lines DocumentStyle::summarySection() const {
     if (m_summary.empty())
@@ -33,8 +33,8 @@ Lines DocumentStyle::introduction() const {
         throw Orvex::Exception("概要は必ず記述する必要があります。");
     // Room enough for most documents: every field, and a little more per line for labels,
     // padding and breaks.
-    std::size_t bytes = m_summary.size() + m_comment.size() + m_note.size() + m_returns.size() + m_date.size() +
-                        m_author.size() + m_copyright.size();
+    std::size_t bytes = m_summary.size() + m_comment.size() + m_note.size() + m_returns.size() +
+                        m_date.size() + m_author.size() + m_copyright.size();
     for (const ParamEntry &entry : m_params)
         bytes += entry.direction.size() + entry.name.size() + entry.description.size();
     for (const ExceptionEntry &entry : m_throws)

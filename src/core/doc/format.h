@@ -1,6 +1,6 @@
 #pragma once
 
-#include "misc/lines.h"
+#include "core/misc/lines.h"
 
 #include <string>
 #include <vector>

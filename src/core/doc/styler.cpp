@@ -1,9 +1,9 @@
-#include "doc/styler.h"
+#include "core/doc/styler.h"
 
-#include "common/settingdata.h"
-#include "doc/ddoc.h"
-#include "doc/doxygenatdoc.h"
-#include "doc/doxygenbsdoc.h"
+#include "core/common/settingdata.h"
+#include "core/doc/ddoc.h"
+#include "core/doc/doxygenatdoc.h"
+#include "core/doc/doxygenbsdoc.h"
 
 std::unique_ptr<DocumentStyle> documentStyler() {
     switch (g_settingData.documentStyle()) {

@@ -1,6 +1,6 @@
-#include "misc/date.h"
+#include "core/misc/date.h"
 
-#include "common/settingdata.h"
+#include "core/common/settingdata.h"
 
 #include <algorithm>
 #include <array>

@@ -1,6 +1,6 @@
-#include "misc/lines.h"
+#include "core/misc/lines.h"
 
-#include "common/settingdata.h"
+#include "core/common/settingdata.h"
 
 #include <algorithm>
 #include <cstring>
@@ -55,7 +55,8 @@ void Lines::append(const Lines &lines, std::string_view prefix) {
     // overwrites, much quicker than copying a few bytes; eight spare bytes at the end make room
     // for the surplus after an empty last line.
     std::size_t at = m_text.size();
-    const std::size_t size = at + (empty() ? 0 : lineBreak.size()) + lines.bytes() + lines.size() * prefix.size();
+    const std::size_t size =
+        at + (empty() ? 0 : lineBreak.size()) + lines.bytes() + lines.size() * prefix.size();
     m_text.resize(size + sizeof(std::uint64_t));
     m_ends.reserve(m_ends.size() + lines.size());
     char *const text = m_text.data();

@@ -92,7 +92,9 @@ public:
     void append(const Lines &lines, std::string_view prefix = {});
     void pop_back();
 
-    friend bool operator==(const Lines &a, const Lines &b) { return a.m_ends == b.m_ends && a.m_text == b.m_text; }
+    friend bool operator==(const Lines &a, const Lines &b) {
+        return a.m_ends == b.m_ends && a.m_text == b.m_text;
+    }
 
 private:
     static constexpr std::string_view lineBreak = "\r\n";

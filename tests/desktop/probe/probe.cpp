@@ -21,13 +21,11 @@
 
 namespace {
 
-QString escaped(QString text)
-{
+QString escaped(QString text) {
     return text.replace('\\', "\\\\").replace('\n', "\\n").replace('\r', "\\r").replace('\t', "\\t");
 }
 
-QString pathOf(const QWidget* widget)
-{
+QString pathOf(const QWidget *widget) {
     QStringList names;
     for (; widget; widget = widget->parentWidget())
         if (!widget->accessibleName().isEmpty())
@@ -36,8 +34,7 @@ QString pathOf(const QWidget* widget)
 }
 
 // A list's rows, one a line, columns separated by " | ".
-QString rowsOf(const QAbstractItemModel* model)
-{
+QString rowsOf(const QAbstractItemModel *model) {
     QStringList rows;
     for (int row = 0; model && row < model->rowCount(); ++row) {
         QStringList cells;
@@ -48,66 +45,64 @@ QString rowsOf(const QAbstractItemModel* model)
     return rows.join('\n');
 }
 
-QString textOf(const QWidget* widget)
-{
-    if (auto* edit = qobject_cast<const QLineEdit*>(widget))
+QString textOf(const QWidget *widget) {
+    if (auto *edit = qobject_cast<const QLineEdit *>(widget))
         return edit->text();
-    if (auto* edit = qobject_cast<const QPlainTextEdit*>(widget))
+    if (auto *edit = qobject_cast<const QPlainTextEdit *>(widget))
         return edit->toPlainText();
-    if (auto* edit = qobject_cast<const QTextEdit*>(widget))
+    if (auto *edit = qobject_cast<const QTextEdit *>(widget))
         return edit->toPlainText();
-    if (auto* button = qobject_cast<const QAbstractButton*>(widget))
+    if (auto *button = qobject_cast<const QAbstractButton *>(widget))
         return button->text() + (button->isCheckable() ? (button->isChecked() ? " [x]" : " [ ]") : "");
-    if (auto* label = qobject_cast<const QLabel*>(widget))
+    if (auto *label = qobject_cast<const QLabel *>(widget))
         return label->text();
-    if (auto* box = qobject_cast<const QComboBox*>(widget))
+    if (auto *box = qobject_cast<const QComboBox *>(widget))
         return box->currentText();
-    if (auto* view = qobject_cast<const QAbstractItemView*>(widget))
+    if (auto *view = qobject_cast<const QAbstractItemView *>(widget))
         return rowsOf(view->model());
-    if (auto* tabs = qobject_cast<const QTabWidget*>(widget))
+    if (auto *tabs = qobject_cast<const QTabWidget *>(widget))
         return QString::number(tabs->currentIndex());
     if (widget->isWindow())
         return widget->windowTitle();
     return {};
 }
 
-QString line(const QString& path, const QWidget* widget, QRect rect, const QString& text)
-{
+QString line(const QString &path, const QWidget *widget, QRect rect, const QString &text) {
     const QPoint topLeft = widget->mapToGlobal(rect.topLeft());
-    return QStringList{path,
-                       QString::number(widget->isVisible()),
-                       QString::number(topLeft.x()),
-                       QString::number(topLeft.y()),
-                       QString::number(rect.width()),
-                       QString::number(rect.height()),
-                       QString::number(widget->hasFocus() || (widget->isWindow() && widget->isActiveWindow())),
-                       escaped(text)}
-               .join('\t');
+    return QStringList{
+        path,
+        QString::number(widget->isVisible()),
+        QString::number(topLeft.x()),
+        QString::number(topLeft.y()),
+        QString::number(rect.width()),
+        QString::number(rect.height()),
+        QString::number(widget->hasFocus() || (widget->isWindow() && widget->isActiveWindow())),
+        escaped(text)}
+        .join('\t');
 }
 
 class Probe : public QObject {
 public:
-    explicit Probe(QString path) : m_path(std::move(path))
-    {
-        auto* timer = new QTimer(this);
+    explicit Probe(QString path) : m_path(std::move(path)) {
+        auto *timer = new QTimer(this);
         connect(timer, &QTimer::timeout, this, &Probe::dump);
         timer->start(100);
     }
 
 private:
-    void dump()
-    {
+    void dump() {
         QStringList lines;
-        for (QWidget* widget : QApplication::allWidgets()) {
+        for (QWidget *widget : QApplication::allWidgets()) {
             if (widget->isWindow() && widget->isVisible())
                 lines << line("window:" + widget->windowTitle(), widget, widget->rect(), textOf(widget));
             if (widget->accessibleName().isEmpty())
                 continue;
             const QString path = pathOf(widget);
             lines << line(path, widget, widget->rect(), textOf(widget));
-            if (auto* tabs = qobject_cast<QTabWidget*>(widget))
+            if (auto *tabs = qobject_cast<QTabWidget *>(widget))
                 for (int i = 0; i < tabs->count(); ++i)
-                    lines << line(path + "/tab:" + tabs->tabText(i), tabs->tabBar(), tabs->tabBar()->tabRect(i), {});
+                    lines << line(path + "/tab:" + tabs->tabText(i), tabs->tabBar(),
+                                  tabs->tabBar()->tabRect(i), {});
         }
         lines.sort();
         const QByteArray content = lines.join('\n').toUtf8() + '\n';
@@ -126,8 +121,7 @@ class ProbePlugin : public QGenericPlugin {
     Q_OBJECT
     Q_PLUGIN_METADATA(IID QGenericPluginFactoryInterface_iid FILE "probe.json")
 public:
-    QObject* create(const QString&, const QString&) override
-    {
+    QObject *create(const QString &, const QString &) override {
         const QString path = qEnvironmentVariable("REMARKIST_PROBE");
         return path.isEmpty() ? nullptr : new Probe(path);
     }

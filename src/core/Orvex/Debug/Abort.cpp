@@ -1,4 +1,4 @@
-#include "Orvex/Debug/Abort.h"
+#include "core/Orvex/Debug/Abort.h"
 
 #include <cstdlib>
 

@@ -1,4 +1,4 @@
-#include "Orvex/Debug/Debugger.h"
+#include "core/Orvex/Debug/Debugger.h"
 
 namespace Orvex {
 

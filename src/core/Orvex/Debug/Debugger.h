@@ -1,11 +1,11 @@
 #pragma once
 
-#include "Orvex/Debug/Abort.h"
-#include "Orvex/Debug/Error.h"
-#include "Orvex/Debug/FLInfo.h"
-#include "Orvex/Debug/Print.h"
-#include "Orvex/Debug/Trace.h"
-#include "Orvex/Debug/Warn.h"
+#include "core/Orvex/Debug/Abort.h"
+#include "core/Orvex/Debug/Error.h"
+#include "core/Orvex/Debug/FLInfo.h"
+#include "core/Orvex/Debug/Print.h"
+#include "core/Orvex/Debug/Trace.h"
+#include "core/Orvex/Debug/Warn.h"
 
 #include <memory>
 

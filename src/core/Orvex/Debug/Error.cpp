@@ -1,4 +1,4 @@
-#include "Orvex/Debug/Error.h"
+#include "core/Orvex/Debug/Error.h"
 
 #include <cstdlib>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Orvex/System/Console.h"
+#include "core/Orvex/System/Console.h"
 
 namespace Orvex {
 

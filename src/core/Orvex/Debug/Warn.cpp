@@ -1,6 +1,6 @@
-#include "Orvex/Debug/Warn.h"
+#include "core/Orvex/Debug/Warn.h"
 
-#include "Orvex/Debug/Abort.h"
+#include "core/Orvex/Debug/Abort.h"
 
 #include <cstdlib>
 

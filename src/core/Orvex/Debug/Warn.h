@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Orvex/Debug/FLInfo.h"
-#include "Orvex/System/Console.h"
+#include "core/Orvex/Debug/FLInfo.h"
+#include "core/Orvex/System/Console.h"
 
 namespace Orvex {
 

@@ -1,4 +1,4 @@
-#include "Orvex/System/Console.h"
+#include "core/Orvex/System/Console.h"
 
 #include <unistd.h>
 

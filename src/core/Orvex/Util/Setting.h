@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Orvex/Interface/Serialize.h"
+#include "core/Orvex/Interface/Serialize.h"
 
 #include <cstdint>
 #include <memory>

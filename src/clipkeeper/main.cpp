@@ -29,8 +29,7 @@ struct Transfer {
     size_t offset = 0;
 };
 
-std::string readAll(int fd)
-{
+std::string readAll(int fd) {
     std::string text;
     char buffer[65536];
     for (;;) {
@@ -43,10 +42,9 @@ std::string readAll(int fd)
     }
 }
 
-xcb_atom_t intern(xcb_connection_t* c, const char* name)
-{
-    xcb_intern_atom_reply_t* reply =
-        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr);
+xcb_atom_t intern(xcb_connection_t *c, const char *name) {
+    xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(
+        c, xcb_intern_atom(c, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr);
     xcb_atom_t atom = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
     std::free(reply);
     return atom;
@@ -54,8 +52,7 @@ xcb_atom_t intern(xcb_connection_t* c, const char* name)
 
 // STRING is Latin-1: "Grüße 日本" becomes "Grüße ??" (one '?' per character that has no
 // Latin-1 form, and one per byte of broken UTF-8).
-std::string utf8ToLatin1(const std::string& text)
-{
+std::string utf8ToLatin1(const std::string &text) {
     std::string out;
     out.reserve(text.size());
     for (size_t i = 0; i < text.size();) {
@@ -85,14 +82,14 @@ std::string utf8ToLatin1(const std::string& text)
 
 // A server time for taking the selection, as the conventions ask (not CurrentTime): the
 // time stamp of a property change on our own window.
-xcb_timestamp_t serverTime(xcb_connection_t* c, xcb_window_t window)
-{
+xcb_timestamp_t serverTime(xcb_connection_t *c, xcb_window_t window) {
     static constexpr char name[] = "remarkist-clipkeeper";
-    xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8, sizeof name - 1, name);
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8,
+                        sizeof name - 1, name);
     xcb_flush(c);
-    while (xcb_generic_event_t* event = xcb_wait_for_event(c)) {
+    while (xcb_generic_event_t *event = xcb_wait_for_event(c)) {
         bool found = (event->response_type & 0x7F) == XCB_PROPERTY_NOTIFY;
-        xcb_timestamp_t time = found ? reinterpret_cast<xcb_property_notify_event_t*>(event)->time : 0;
+        xcb_timestamp_t time = found ? reinterpret_cast<xcb_property_notify_event_t *>(event)->time : 0;
         std::free(event);
         if (found)
             return time;
@@ -102,18 +99,16 @@ xcb_timestamp_t serverTime(xcb_connection_t* c, xcb_window_t window)
 
 class Keeper {
 public:
-    Keeper(xcb_connection_t* c, xcb_window_t window, const Atoms& atoms, std::string text)
-        : m_c(c), m_window(window), m_atoms(atoms), m_text(std::move(text))
-    {
+    Keeper(xcb_connection_t *c, xcb_window_t window, const Atoms &atoms, std::string text)
+        : m_c(c), m_window(window), m_atoms(atoms), m_text(std::move(text)) {
         // Stay well inside the core request limit so that no request needs BIG-REQUESTS.
         m_chunk = std::max<size_t>(4096, xcb_get_setup(c)->maximum_request_length * 4u - 64u);
     }
 
-    bool own()
-    {
+    bool own() {
         m_time = serverTime(m_c, m_window);
         xcb_set_selection_owner(m_c, m_window, m_atoms.clipboard, m_time);
-        xcb_get_selection_owner_reply_t* owner =
+        xcb_get_selection_owner_reply_t *owner =
             xcb_get_selection_owner_reply(m_c, xcb_get_selection_owner(m_c, m_atoms.clipboard), nullptr);
         bool owned = owner && owner->owner == m_window;
         std::free(owner);
@@ -121,9 +116,8 @@ public:
     }
 
     // Serves requests until another client takes the clipboard or the server goes away.
-    void run()
-    {
-        while (xcb_generic_event_t* event = xcb_wait_for_event(m_c)) {
+    void run() {
+        while (xcb_generic_event_t *event = xcb_wait_for_event(m_c)) {
             bool done = handle(event);
             std::free(event);
             xcb_flush(m_c);
@@ -133,27 +127,25 @@ public:
     }
 
 private:
-    bool handle(xcb_generic_event_t* event)
-    {
+    bool handle(xcb_generic_event_t *event) {
         switch (event->response_type & 0x7F) {
         case 0: // an error, for instance a requestor window that vanished during a transfer
-            dropTransfers(reinterpret_cast<xcb_generic_error_t*>(event)->resource_id);
+            dropTransfers(reinterpret_cast<xcb_generic_error_t *>(event)->resource_id);
             return false;
         case XCB_SELECTION_CLEAR:
             return true;
         case XCB_SELECTION_REQUEST:
-            answer(*reinterpret_cast<xcb_selection_request_event_t*>(event));
+            answer(*reinterpret_cast<xcb_selection_request_event_t *>(event));
             return false;
         case XCB_PROPERTY_NOTIFY:
-            continueTransfer(*reinterpret_cast<xcb_property_notify_event_t*>(event));
+            continueTransfer(*reinterpret_cast<xcb_property_notify_event_t *>(event));
             return false;
         default:
             return false;
         }
     }
 
-    void answer(const xcb_selection_request_event_t& request)
-    {
+    void answer(const xcb_selection_request_event_t &request) {
         // Old clients leave the property empty; they mean the target's name.
         xcb_atom_t property = request.property != XCB_ATOM_NONE ? request.property : request.target;
         bool served = request.selection == m_atoms.clipboard &&
@@ -166,18 +158,19 @@ private:
         notify.selection = request.selection;
         notify.target = request.target;
         notify.property = served ? property : xcb_atom_t{XCB_ATOM_NONE};
-        xcb_send_event(m_c, 0, request.requestor, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&notify));
+        xcb_send_event(m_c, 0, request.requestor, XCB_EVENT_MASK_NO_EVENT,
+                       reinterpret_cast<const char *>(&notify));
     }
 
-    bool serve(xcb_window_t requestor, xcb_atom_t property, xcb_atom_t target)
-    {
-        const Atoms& a = m_atoms;
+    bool serve(xcb_window_t requestor, xcb_atom_t property, xcb_atom_t target) {
+        const Atoms &a = m_atoms;
         if (target == a.targets) {
             const xcb_atom_t list[] = {a.targets, a.timestamp, a.utf8String, XCB_ATOM_STRING, a.text};
             xcb_change_property(m_c, XCB_PROP_MODE_REPLACE, requestor, property, XCB_ATOM_ATOM, 32,
                                 std::size(list), list);
         } else if (target == a.timestamp) {
-            xcb_change_property(m_c, XCB_PROP_MODE_REPLACE, requestor, property, XCB_ATOM_INTEGER, 32, 1, &m_time);
+            xcb_change_property(m_c, XCB_PROP_MODE_REPLACE, requestor, property, XCB_ATOM_INTEGER, 32, 1,
+                                &m_time);
         } else if (target == a.utf8String || target == a.text) {
             send(requestor, property, a.utf8String, m_text);
         } else if (target == XCB_ATOM_STRING) {
@@ -188,8 +181,7 @@ private:
         return true;
     }
 
-    void send(xcb_window_t requestor, xcb_atom_t property, xcb_atom_t type, std::string data)
-    {
+    void send(xcb_window_t requestor, xcb_atom_t property, xcb_atom_t type, std::string data) {
         if (data.size() <= m_chunk) {
             xcb_change_property(m_c, XCB_PROP_MODE_REPLACE, requestor, property, type, 8,
                                 static_cast<uint32_t>(data.size()), data.data());
@@ -201,36 +193,36 @@ private:
         xcb_change_window_attributes(m_c, requestor, XCB_CW_EVENT_MASK, &events);
         const auto size = static_cast<uint32_t>(data.size());
         xcb_change_property(m_c, XCB_PROP_MODE_REPLACE, requestor, property, m_atoms.incr, 32, 1, &size);
-        std::erase_if(m_transfers, [&](const Transfer& t) { return t.requestor == requestor && t.property == property; });
+        std::erase_if(m_transfers,
+                      [&](const Transfer &t) { return t.requestor == requestor && t.property == property; });
         m_transfers.push_back({requestor, property, type, std::move(data)});
     }
 
-    void continueTransfer(const xcb_property_notify_event_t& event)
-    {
+    void continueTransfer(const xcb_property_notify_event_t &event) {
         if (event.state != XCB_PROPERTY_DELETE)
             return;
-        auto transfer = std::find_if(m_transfers.begin(), m_transfers.end(), [&](const Transfer& t) {
+        auto transfer = std::find_if(m_transfers.begin(), m_transfers.end(), [&](const Transfer &t) {
             return t.requestor == event.window && t.property == event.atom;
         });
         if (transfer == m_transfers.end())
             return;
         size_t length = std::min(m_chunk, transfer->data.size() - transfer->offset);
-        xcb_change_property(m_c, XCB_PROP_MODE_REPLACE, transfer->requestor, transfer->property, transfer->type, 8,
-                            static_cast<uint32_t>(length), transfer->data.data() + transfer->offset);
+        xcb_change_property(m_c, XCB_PROP_MODE_REPLACE, transfer->requestor, transfer->property,
+                            transfer->type, 8, static_cast<uint32_t>(length),
+                            transfer->data.data() + transfer->offset);
         transfer->offset += length;
         if (length == 0)
             dropTransfers(transfer->requestor);
     }
 
-    void dropTransfers(uint32_t window)
-    {
-        if (std::erase_if(m_transfers, [&](const Transfer& t) { return t.requestor == window; }) == 0)
+    void dropTransfers(uint32_t window) {
+        if (std::erase_if(m_transfers, [&](const Transfer &t) { return t.requestor == window; }) == 0)
             return;
         const uint32_t none = XCB_EVENT_MASK_NO_EVENT;
         xcb_change_window_attributes(m_c, window, XCB_CW_EVENT_MASK, &none);
     }
 
-    xcb_connection_t* m_c;
+    xcb_connection_t *m_c;
     xcb_window_t m_window;
     Atoms m_atoms;
     std::string m_text;
@@ -241,14 +233,13 @@ private:
 
 } // namespace
 
-int main()
-{
+int main() {
     std::string text = readAll(STDIN_FILENO);
     if (text.empty())
         return 1;
 
     int screenNumber = 0;
-    xcb_connection_t* c = xcb_connect(nullptr, &screenNumber);
+    xcb_connection_t *c = xcb_connect(nullptr, &screenNumber);
     if (xcb_connection_has_error(c))
         return 1;
     xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(c));
@@ -260,8 +251,8 @@ int main()
     xcb_create_window(c, XCB_COPY_FROM_PARENT, window, screens.data->root, 0, 0, 1, 1, 0,
                       XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, &events);
 
-    Atoms atoms{intern(c, "CLIPBOARD"), intern(c, "TARGETS"), intern(c, "TIMESTAMP"),
-                intern(c, "UTF8_STRING"), intern(c, "TEXT"), intern(c, "INCR")};
+    Atoms atoms{intern(c, "CLIPBOARD"),   intern(c, "TARGETS"), intern(c, "TIMESTAMP"),
+                intern(c, "UTF8_STRING"), intern(c, "TEXT"),    intern(c, "INCR")};
     Keeper keeper(c, window, atoms, std::move(text));
     if (!keeper.own())
         return 1;
