@@ -2,9 +2,8 @@
 // comment has: once from the filled-in request, once with the page's filling in of the request
 // as well. Ends with tables of the ratios.
 
-#include "core/comment/styler.h"
 #include "core/common/settingrecord.h"
-#include "core/doc/styler.h"
+#include "core/doc/request.h"
 
 #include <benchmark/benchmark.h>
 
@@ -12,7 +11,6 @@
 #include <chrono>
 #include <cstring>
 #include <iostream>
-#include <memory>
 #include <vector>
 
 namespace {
@@ -37,24 +35,16 @@ const std::string fiveLines =
     "comma.\r\nThe fourth.\r\nAnd the fifth line closes it.";
 
 // The request as the function page fills it in.
-std::unique_ptr<DocumentStyle> functionRequest() {
-    auto document = documentStyler();
-    document->setDate("2026/12/07(月)[03:28:05]");
-    document->setAuthor(g_settingData.author());
-    document->setCopyright(g_settingData.copyright());
-    document->setSummary("Copies the selected records into the archive.");
-    document->setComment(fiveLines);
-    document->setNote(fiveLines);
-    document->setReturns(
-        "0, every record was copied\r\n1, some records were skipped\r\n-1, nothing was copied");
-    document->setThrows(threeThrows);
-    document->setParams(manyParams);
-    return document;
-}
-
-// From the filled-in request to the text that goes on the clipboard.
-std::string functionComment(const DocumentStyle &request) {
-    return joinLines(commentStyler()->format(request.functionDocument()));
+DocumentRequest functionRequest() {
+    DocumentRequest request;
+    request.date = "2026/12/07(月)[03:28:05]";
+    request.summary = "Copies the selected records into the archive.";
+    request.comment = fiveLines;
+    request.note = fiveLines;
+    request.returns = "0, every record was copied\r\n1, some records were skipped\r\n-1, nothing was copied";
+    request.throws = threeThrows;
+    request.params = manyParams;
+    return request;
 }
 
 struct Pair {
@@ -80,9 +70,10 @@ void select(const Pair &pair) {
     g_settingRecord.m_documentStyle = pair.syntax;
 }
 
-// The comment from a filled-in request or, for the page, with the request filled in as well.
-std::string comment(const DocumentStyle &request, bool fillIn) {
-    return fillIn ? functionComment(*functionRequest()) : functionComment(request);
+// The comment from a filled-in request (rendering copies it) or, for the page, with the request
+// filled in as well.
+std::string comment(const DocumentRequest &request, bool fillIn) {
+    return renderDocument(fillIn ? functionRequest() : request);
 }
 
 void copy(std::vector<char> &to, const std::vector<char> &from) {
@@ -95,7 +86,7 @@ void commentCase(benchmark::State &state, const Pair &pair, bool fillIn) {
     select(pair);
     const auto request = functionRequest();
     for (auto _ : state) {
-        std::string text = comment(*request, fillIn);
+        std::string text = comment(request, fillIn);
         benchmark::DoNotOptimize(text);
     }
 }
@@ -122,7 +113,7 @@ double nanoseconds(Clock::duration time, int count) {
 void ratioTable(bool fillIn, const char *title) {
     constexpr int rounds = 500, comments = 20, copies = 2000;
     struct Case {
-        std::unique_ptr<DocumentStyle> request;
+        DocumentRequest request;
         std::vector<char> from, to;
         double comment = 1e300, copy = 1e300;
         std::vector<double> ratios;
@@ -133,7 +124,7 @@ void ratioTable(bool fillIn, const char *title) {
         select(pair);
         Case &c = cases.emplace_back();
         c.request = functionRequest();
-        c.from.assign(functionComment(*c.request).size(), 'x');
+        c.from.assign(renderDocument(c.request).size(), 'x');
         c.to.resize(c.from.size());
     }
     for (int round = 0; round < rounds; ++round) {
@@ -142,10 +133,10 @@ void ratioTable(bool fillIn, const char *title) {
             select(pairs[i]);
             // One untimed comment first: the batch measures a comment in steady use, not the
             // first after another case.
-            benchmark::DoNotOptimize(comment(*c.request, fillIn));
+            benchmark::DoNotOptimize(comment(c.request, fillIn));
             const Clock::time_point start = Clock::now();
             for (int n = 0; n < comments; ++n) {
-                std::string text = comment(*c.request, fillIn);
+                std::string text = comment(c.request, fillIn);
                 benchmark::DoNotOptimize(text);
             }
             const Clock::time_point middle = Clock::now();
@@ -175,7 +166,7 @@ int main(int argc, char **argv) {
     g_settingRecord.Load(); // the first-start settings when there is no setting.dat here
     for (const Pair &pair : pairs) {
         select(pair);
-        const std::size_t bytes = functionComment(*functionRequest()).size();
+        const std::size_t bytes = renderDocument(functionRequest()).size();
         benchmark::RegisterBenchmark(("comment/" + pair.label).c_str(), commentCase, pair, false)
             ->Unit(benchmark::kNanosecond);
         benchmark::RegisterBenchmark(("page/" + pair.label).c_str(), commentCase, pair, true)

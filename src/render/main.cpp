@@ -165,8 +165,8 @@ nlohmann::json parseJson(const std::string &text) {
 
 std::string renderCommand(const Options &options) {
     const nlohmann::json value = parseJson(readFile(options.file.value_or("-")));
-    const Request request = parseRequest(value, g_settingRecord);
-    return options.lf ? renderComment(request, "\n") + "\n" : renderComment(request, "\r\n");
+    const DocumentRequest request = parseRequest(value, g_settingRecord);
+    return options.lf ? renderDocument(request, "\n") + "\n" : renderDocument(request, "\r\n");
 }
 
 int number(std::string_view digits) {

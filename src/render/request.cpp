@@ -1,9 +1,5 @@
 #include "render/request.h"
 
-#include "core/comment/styler.h"
-#include "core/doc/styler.h"
-#include "core/misc/date.h"
-
 #include <algorithm>
 #include <functional>
 #include <span>
@@ -58,12 +54,12 @@ template <class Target> Reader<Target> text(std::string Target::*field) {
 
 // What the top-level keys write into: the request and the settings in force.
 struct Parsed {
-    Request request;
+    DocumentRequest request;
     CSettingData &settings;
 };
 
 template <class Entry>
-Reader<Parsed> list(std::vector<Entry> Request::*field, std::span<const Field<Entry>> entryFields) {
+Reader<Parsed> list(std::vector<Entry> DocumentRequest::*field, std::span<const Field<Entry>> entryFields) {
     return [field, entryFields](const json &value, Parsed &parsed, const std::string &path) {
         if (!value.is_array())
             fail(path, "expected an array");
@@ -124,8 +120,8 @@ const Field<CSettingData> settingFields[] = {
     {"Author", text(&CSettingData::m_author)},
 };
 
-const std::pair<const char *, Request::Kind> kinds[] = {
-    {"function", Request::Kind::Function}, {"class", Request::Kind::Class}, {"file", Request::Kind::File}};
+const std::pair<const char *, DocumentKind> kinds[] = {
+    {"function", DocumentKind::Function}, {"class", DocumentKind::Class}, {"file", DocumentKind::File}};
 
 void readKind(const json &value, Parsed &parsed, const std::string &path) {
     const std::string &name = asString(value, path);
@@ -138,7 +134,7 @@ void readKind(const json &value, Parsed &parsed, const std::string &path) {
                    " (expected \"function\", \"class\" or \"file\")");
 }
 
-Reader<Parsed> requestText(std::string Request::*field) {
+Reader<Parsed> requestText(std::string DocumentRequest::*field) {
     return [field](const json &value, Parsed &parsed, const std::string &path) {
         parsed.request.*field = asString(value, path);
     };
@@ -148,12 +144,12 @@ const Field<Parsed> requestFields[] = {
     {"kind", readKind},
     {"date", [](const json &value, Parsed &parsed,
                 const std::string &path) { parsed.request.date = asString(value, path); }},
-    {"summary", requestText(&Request::summary)},
-    {"comment", requestText(&Request::comment)},
-    {"note", requestText(&Request::note)},
-    {"returns", requestText(&Request::returns)},
-    {"params", list<ParamEntry>(&Request::params, paramFields)},
-    {"throws", list<ExceptionEntry>(&Request::throws, throwFields)},
+    {"summary", requestText(&DocumentRequest::summary)},
+    {"comment", requestText(&DocumentRequest::comment)},
+    {"note", requestText(&DocumentRequest::note)},
+    {"returns", requestText(&DocumentRequest::returns)},
+    {"params", list<ParamEntry>(&DocumentRequest::params, paramFields)},
+    {"throws", list<ExceptionEntry>(&DocumentRequest::throws, throwFields)},
     {"settings",
      [](const json &value, Parsed &parsed, const std::string &path) {
          readObject<CSettingData>(value, parsed.settings, settingFields, path);
@@ -162,29 +158,8 @@ const Field<Parsed> requestFields[] = {
 
 } // namespace
 
-Request parseRequest(const json &value, CSettingData &settings) {
+DocumentRequest parseRequest(const json &value, CSettingData &settings) {
     Parsed parsed{{}, settings};
     readObject<Parsed>(value, parsed, requestFields, "");
     return std::move(parsed.request);
-}
-
-// The same calling sequence as a document page of the desktop program.
-std::string renderComment(const Request &request, std::string_view separator) {
-    auto document = documentStyler();
-    auto comment = commentStyler();
-    document->setDate(request.date ? *request.date : formatCurrentDate());
-    document->setAuthor(g_settingData.author());
-    document->setCopyright(g_settingData.copyright());
-    document->setSummary(request.summary);
-    document->setComment(request.comment);
-    document->setNote(request.note);
-    if (request.kind == Request::Kind::Function) {
-        document->setReturns(request.returns);
-        document->setThrows(request.throws);
-        document->setParams(request.params);
-    }
-    Lines body = request.kind == Request::Kind::Function ? document->functionDocument()
-                 : request.kind == Request::Kind::Class  ? document->classDocument()
-                                                         : document->fileDocument();
-    return joinLines(comment->format(std::move(body)), separator);
 }

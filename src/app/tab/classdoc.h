@@ -9,5 +9,5 @@ public:
     explicit Classdoc(QWidget *parent = nullptr);
 
 protected:
-    Lines render(const DocumentStyle &document) const override;
+    DocumentKind kind() const override { return DocumentKind::Class; }
 };

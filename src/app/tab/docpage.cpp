@@ -8,9 +8,6 @@
 #include "app/forms/summary.h"
 #include "app/misc/dock.h"
 #include "app/platform/platform.h"
-#include "core/comment/styler.h"
-#include "core/common/settingdata.h"
-#include "core/doc/styler.h"
 
 #include <QPushButton>
 
@@ -77,17 +74,16 @@ void DocumentPage::accept() {
 
 bool DocumentPage::copyToClipboard() {
     try {
-        const std::unique_ptr<DocumentStyle> document = documentStyler();
-        const std::unique_ptr<CommentStyle> frame = commentStyler();
-        document->setDate(g_forms.dateText);
-        document->setAuthor(g_settingData.author());
-        document->setCopyright(g_settingData.copyright());
-        document->setSummary(g_forms.summaryText);
+        DocumentRequest request;
+        request.kind = kind();
+        request.date = g_forms.dateText;
+        request.summary = g_forms.summaryText;
         // The hint of an untouched comment field is never part of a comment.
-        document->setComment(g_forms.commentEntered ? g_forms.commentText : std::string());
-        document->setNote(note->text());
-        fillDocument(*document);
-        g_clipboard->setText(joinLines(frame->format(render(*document))));
+        if (g_forms.commentEntered)
+            request.comment = g_forms.commentText;
+        request.note = note->text();
+        fillRequest(request);
+        g_clipboard->setText(renderDocument(std::move(request)));
     } catch (...) {
         g_sounds->asterisk();
         return false;
@@ -115,8 +111,6 @@ void DocumentPage::pageSelected() {
     comment->refresh();
     note->refresh();
 }
-
-void DocumentPage::fillDocument(DocumentStyle &) const {}
 
 void DocumentPage::resizeEvent(QResizeEvent *event) {
     QWidget::resizeEvent(event);

@@ -1,13 +1,12 @@
 #pragma once
 
 #include "app/tab/page.h"
-#include "core/misc/lines.h"
+#include "core/doc/request.h"
 
 #include <QSize>
 
 class Comment;
 class Date;
-class DocumentStyle;
 class Note;
 class Summary;
 
@@ -47,10 +46,10 @@ protected:
     virtual void layOut();
     // The strip of the three buttons, 30 high with the buttons in its top 20.
     QWidget *buttonBar();
-    // The page's own part of the request (the function page's returns, throws, params) and
-    // the document operation of its kind.
-    virtual void fillDocument(DocumentStyle &document) const;
-    virtual Lines render(const DocumentStyle &document) const = 0;
+    // What the page documents, and the page's own part of the request (the function page's
+    // returns, throws, params).
+    virtual DocumentKind kind() const = 0;
+    virtual void fillRequest(DocumentRequest &) const {}
 
     // Whenever the visible page is laid out (shown, or resized with the window), the caret
     // lands in the summary.

@@ -9,5 +9,5 @@ public:
     explicit Filedoc(QWidget *parent = nullptr);
 
 protected:
-    Lines render(const DocumentStyle &document) const override;
+    DocumentKind kind() const override { return DocumentKind::File; }
 };

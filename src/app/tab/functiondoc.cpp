@@ -8,7 +8,6 @@
 #include "app/forms/summary.h"
 #include "app/forms/throws.h"
 #include "app/misc/dock.h"
-#include "core/doc/format.h"
 
 using Dock = DockLayout::Dock;
 
@@ -44,12 +43,8 @@ void Functiondoc::initialize() {
     DocumentPage::initialize();
 }
 
-void Functiondoc::fillDocument(DocumentStyle &document) const {
-    document.setReturns(returns->text());
-    document.setThrows(throws->entries());
-    document.setParams(params->entries());
-}
-
-Lines Functiondoc::render(const DocumentStyle &document) const {
-    return document.functionDocument();
+void Functiondoc::fillRequest(DocumentRequest &request) const {
+    request.returns = returns->text();
+    request.throws = throws->entries();
+    request.params = params->entries();
 }

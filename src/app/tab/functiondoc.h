@@ -21,6 +21,6 @@ public:
 
 protected:
     void layOut() override;
-    void fillDocument(DocumentStyle &document) const override;
-    Lines render(const DocumentStyle &document) const override;
+    DocumentKind kind() const override { return DocumentKind::Function; }
+    void fillRequest(DocumentRequest &request) const override;
 };

@@ -9,11 +9,15 @@ struct ParamEntry {
     std::string direction; // "in", "out", "inout" or whatever was typed
     std::string name;
     std::string description;
+
+    bool operator==(const ParamEntry &) const = default;
 };
 
 struct ExceptionEntry {
     std::string type;
     std::string description;
+
+    bool operator==(const ExceptionEntry &) const = default;
 };
 
 // One documentation request, rendered into body lines in one document syntax. Filled once
