@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (copy.toString() != record.m_setting.toString())
         std::abort();
 
-    record.m_path.clear(); // no file: Load converts the tree as it stands
+    record.m_path = "/nonexistent/setting.dat"; // no file: Load converts the tree as it stands
     record.Load();
     (void)record.windowX();
     (void)record.windowY();

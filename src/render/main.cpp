@@ -26,7 +26,8 @@ constexpr std::string_view usage =
     "with CR LF and no line break after the last (--lf: LF, and one at the end).\n"
     "date prints the date text for the DateFormat setting (or TEMPLATE) now or at the given\n"
     "local time; settings prints the settings in force as JSON.\n"
-    "Settings come from setting.dat in the current directory, or FILE.\n";
+    "Settings come from setting.dat in the current directory when it is there, else from\n"
+    "$XDG_CONFIG_HOME/remarkist/setting.dat (~/.config/remarkist/), or from FILE.\n";
 
 // Bad usage: an unknown option, a missing value, an unreadable file.
 class UsageError : public std::runtime_error {
@@ -227,22 +228,22 @@ std::string dateCommand(const Options &options) {
     return text + "\n";
 }
 
+// The settings table's fields in the order setting.dat keeps them, then the window position.
 std::string settingsCommand() {
-    CSettingData &record = g_settingRecord;
-    const nlohmann::ordered_json settings = {
-        {"CommentStyle", static_cast<std::int32_t>(record.commentStyle())},
-        {"DocumentStyle", static_cast<std::int32_t>(record.documentStyle())},
-        {"SpacingStyle", static_cast<std::int32_t>(record.spacingStyle())},
-        {"SpacingSize", record.spacingSize()},
-        {"BoxingSize", record.boxingSize()},
-        {"BoxingHeadStyle", record.boxingHeadStyle()},
-        {"BoxingFootStyle", record.boxingFootStyle()},
-        {"DateFormat", record.dateFormat()},
-        {"Copyright", record.copyright()},
-        {"Author", record.author()},
-        {"WindowX", record.windowX()},
-        {"WindowY", record.windowY()},
-    };
+    const CSettingData &record = g_settingRecord;
+    nlohmann::ordered_json settings = nlohmann::ordered_json::object();
+    for (const SettingField &field : settingTable())
+        std::visit(Overloaded{
+                       [&](std::uint32_t CSettingData::*number) { settings[field.key] = record.*number; },
+                       [&](bool CSettingData::*on) { settings[field.key] = record.*on; },
+                       [&](std::string CSettingData::*text) { settings[field.key] = record.*text; },
+                       [&](auto CSettingData::*choice) {
+                           settings[field.key] = static_cast<std::int32_t>(record.*choice);
+                       },
+                   },
+                   field.member);
+    settings["WindowX"] = record.windowX();
+    settings["WindowY"] = record.windowY();
     // A damaged setting.dat may hold bytes that are not UTF-8; they show as U+FFFD.
     return settings.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
 }

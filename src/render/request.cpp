@@ -107,18 +107,20 @@ const Field<ExceptionEntry> throwFields[] = {
     {"description", text(&ExceptionEntry::description)},
 };
 
-const Field<CSettingData> settingFields[] = {
-    {"CommentStyle", choice(&CSettingData::m_commentStyle)},
-    {"DocumentStyle", choice(&CSettingData::m_documentStyle)},
-    {"SpacingStyle", choice(&CSettingData::m_spacingStyle)},
-    {"SpacingSize", size(&CSettingData::m_spacingSize)},
-    {"BoxingHeadStyle", flag(&CSettingData::m_boxingHeadStyle)},
-    {"BoxingFootStyle", flag(&CSettingData::m_boxingFootStyle)},
-    {"BoxingSize", size(&CSettingData::m_boxingSize)},
-    {"DateFormat", text(&CSettingData::m_dateFormat)},
-    {"Copyright", text(&CSettingData::m_copyright)},
-    {"Author", text(&CSettingData::m_author)},
-};
+// The "settings" keys: one for each row of the settings table, read by the field's type.
+std::vector<Field<CSettingData>> settingFields() {
+    std::vector<Field<CSettingData>> fields;
+    for (const SettingField &setting : settingTable())
+        fields.emplace_back(
+            setting.key, std::visit(Overloaded{
+                                        [](std::uint32_t CSettingData::*number) { return size(number); },
+                                        [](bool CSettingData::*on) { return flag(on); },
+                                        [](std::string CSettingData::*field) { return text(field); },
+                                        [](auto CSettingData::*enumeration) { return choice(enumeration); },
+                                    },
+                                    setting.member));
+    return fields;
+}
 
 const std::pair<const char *, DocumentKind> kinds[] = {
     {"function", DocumentKind::Function}, {"class", DocumentKind::Class}, {"file", DocumentKind::File}};
@@ -152,7 +154,8 @@ const Field<Parsed> requestFields[] = {
     {"throws", list<ExceptionEntry>(&DocumentRequest::throws, throwFields)},
     {"settings",
      [](const json &value, Parsed &parsed, const std::string &path) {
-         readObject<CSettingData>(value, parsed.settings, settingFields, path);
+         static const std::vector<Field<CSettingData>> fields = settingFields();
+         readObject<CSettingData>(value, parsed.settings, fields, path);
      }},
 };
 

@@ -88,14 +88,17 @@ protected:
 };
 
 // A main window built in a fresh current directory (it reads and writes setting.dat there),
-// over an empty settings tree.
+// over an empty settings tree. The current directory is also the user's settings folder, so a
+// first save lands there whichever rule finds it.
 class WindowTest : public AppTest {
 protected:
     void SetUp() override {
         AppTest::SetUp();
         ASSERT_TRUE(dir.isValid());
         previous = QDir::currentPath();
-        QDir::setCurrent(dir.path());
+        ASSERT_TRUE(QDir().mkpath(dir.path() + "/remarkist"));
+        qputenv("XDG_CONFIG_HOME", dir.path().toLocal8Bit());
+        QDir::setCurrent(dir.path() + "/remarkist");
         g_settingRecord.m_setting.root()->clear();
         window = std::make_unique<MainWindow>();
         // What the program's event loop does first once the window shows.

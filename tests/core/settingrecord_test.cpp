@@ -261,15 +261,51 @@ TEST_F(SettingRecordTest, SaveAndLoadKeepEverything) {
     EXPECT_EQ(fields(record), expected);
 }
 
-TEST_F(SettingRecordTest, RelativeToTheCurrentDirectory) {
+// Where the settings live: setting.dat in the current folder when it is there, else the user's
+// configuration folder, whose remarkist folder the first save makes.
+TEST_F(SettingRecordTest, SettingsPathLookup) {
+    struct Row {
+        const char *name;
+        bool here;           // setting.dat exists in the current folder
+        const char *config;  // XDG_CONFIG_HOME below dir, "" unset, "relative" a relative one
+        const char *home;    // HOME below dir, "" unset
+        const char *written; // where the first save puts the file, below dir
+    };
+    const Row rows[] = {
+        {"portable copy in the current folder", true, "xdg", "home", "work/setting.dat"},
+        {"XDG_CONFIG_HOME", false, "xdg", "home", "xdg/remarkist/setting.dat"},
+        {"~/.config when XDG_CONFIG_HOME is unset", false, "", "home", "home/.config/remarkist/setting.dat"},
+        {"a relative XDG_CONFIG_HOME counts as unset", false, "relative", "home",
+         "home/.config/remarkist/setting.dat"},
+        {"no home at all: the current folder", false, "", "", "work/setting.dat"},
+    };
     const fs::path before = fs::current_path();
-    fs::current_path(dir);
-    CSettingData s;
-    s.Load();
-    s.Save();
-    fs::current_path(before);
-    EXPECT_EQ(s.m_path, "setting.dat");
-    EXPECT_TRUE(fs::exists(file));
+    const auto setOrUnset = [&](const char *variable, const char *value) {
+        if (std::string_view(value).empty())
+            ::unsetenv(variable);
+        else
+            ::setenv(variable, std::string_view(value) == "relative" ? value : (dir / value).c_str(), 1);
+    };
+    const char *savedHome = std::getenv("HOME"), *savedConfig = std::getenv("XDG_CONFIG_HOME");
+    const std::string home = savedHome ? savedHome : "", config = savedConfig ? savedConfig : "";
+    for (const Row &row : rows) {
+        fs::remove_all(dir);
+        fs::create_directories(dir / "work");
+        fs::current_path(dir / "work");
+        if (row.here)
+            writeBytes("setting.dat", "");
+        setOrUnset("XDG_CONFIG_HOME", row.config);
+        setOrUnset("HOME", row.home);
+        CSettingData s;
+        s.Load();
+        s.Save();
+        EXPECT_TRUE(fs::is_regular_file(dir / row.written)) << row.name;
+        EXPECT_EQ(fs::path(s.settingsPath()), row.here || !*row.home ? "setting.dat" : dir / row.written)
+            << row.name;
+        fs::current_path(before);
+    }
+    savedHome ? ::setenv("HOME", home.c_str(), 1) : ::unsetenv("HOME");
+    savedConfig ? ::setenv("XDG_CONFIG_HOME", config.c_str(), 1) : ::unsetenv("XDG_CONFIG_HOME");
 }
 
 TEST_F(SettingRecordTest, SaveKeepsLinkAndMode) {

@@ -6,13 +6,16 @@
 set -euo pipefail
 
 RK_TMP=$(mktemp -d /tmp/remarkist-desktop.XXXXXX)
-RK_WORK=$RK_TMP/work       # the program's working directory (setting.dat)
+# The program's working directory is also its settings folder ($XDG_CONFIG_HOME/remarkist), so
+# setting.dat is there whether the program finds it in the current folder or in the user's.
+RK_WORK=$RK_TMP/config/remarkist
+export HOME=$RK_TMP/home XDG_CONFIG_HOME=$RK_TMP/config
 RK_PROBE=$RK_TMP/widgets   # written by the probe plugin
 RK_PIDS=()                 # started by us, stopped at the end
 RK_APP_PID=
 RK_EXIT=
 RK_TIMEOUT=${RK_TIMEOUT:-20} # seconds for any one condition; generous for loaded sanitizer builds
-mkdir -p "$RK_WORK" "$RK_TMP/runtime"
+mkdir -p "$RK_WORK" "$HOME" "$RK_TMP/runtime"
 chmod 700 "$RK_TMP/runtime"
 
 rk_cleanup() {

@@ -49,10 +49,14 @@ protected:
     }
     void TearDown() override { fs::remove_all(m_dir); }
 
-    // Runs remarkist-render with the arguments, `input` on its standard input.
-    Result run(const std::vector<std::string> &args, const std::string &input = "") {
+    // Runs remarkist-render with the arguments, `input` on its standard input, with the user's
+    // settings folder in `config`.
+    Result run(const std::vector<std::string> &args, const std::string &input = "",
+               const fs::path &config = {}) {
         spill(m_dir / "stdin", input);
-        std::string command = "cd " + shellQuoted(m_dir.string()) + " && " + shellQuoted(REMARKIST_RENDER);
+        std::string command = "cd " + shellQuoted(m_dir.string()) + " && XDG_CONFIG_HOME=" +
+                              shellQuoted(config.empty() ? (m_dir / "config").string() : config.string()) +
+                              " " + shellQuoted(REMARKIST_RENDER);
         for (const std::string &arg : args)
             command += " " + shellQuoted(arg);
         command += " <stdin >stdout 2>stderr";
@@ -307,12 +311,11 @@ TEST_F(Render, Date) {
 
 TEST_F(Render, FirstStartSettings) {
     const Result result = run({"settings"});
-    EXPECT_EQ(result.out,
-              R"({"CommentStyle":2,"DocumentStyle":2,"SpacingStyle":0,"SpacingSize":4,"BoxingSize":100,)"
-              R"("BoxingHeadStyle":true,"BoxingFootStyle":false,)"
-              R"("DateFormat":"%Y4%/%M2%/%D2%(%W[日,月,火,水,木,金,土]%)[%H2%:%MI2%:%S2%]",)"
-              R"("Copyright":"","Author":"","WindowX":0,"WindowY":0})"
-              "\n");
+    EXPECT_EQ(result.out, R"({"CommentStyle":2,"DocumentStyle":2,"SpacingStyle":0,"SpacingSize":4,)"
+                          R"("BoxingHeadStyle":true,"BoxingFootStyle":false,"BoxingSize":100,)"
+                          R"("DateFormat":"%Y4%/%M2%/%D2%(%W[日,月,火,水,木,金,土]%)[%H2%:%MI2%:%S2%]",)"
+                          R"("Copyright":"","Author":"","WindowX":0,"WindowY":0})"
+                          "\n");
     EXPECT_EQ(result.status, 0);
 }
 
@@ -329,17 +332,40 @@ TEST_F(Render, SavedSettings) {
     g_settingRecord.m_path = (m_dir / "saved.dat").string();
     g_settingRecord.Save();
 
-    EXPECT_EQ(run({"settings", "--settings", "saved.dat"}).out,
-              R"({"CommentStyle":0,"DocumentStyle":1,"SpacingStyle":1,"SpacingSize":3,"BoxingSize":100,)"
-              R"("BoxingHeadStyle":false,"BoxingFootStyle":false,"DateFormat":"%D%.%M%.","Copyright":"",)"
-              R"("Author":"著者","WindowX":0,"WindowY":0})"
-              "\n");
+    EXPECT_EQ(
+        run({"settings", "--settings", "saved.dat"}).out,
+        R"({"CommentStyle":0,"DocumentStyle":1,"SpacingStyle":1,"SpacingSize":3,)"
+        R"("BoxingHeadStyle":false,"BoxingFootStyle":false,"BoxingSize":100,"DateFormat":"%D%.%M%.","Copyright":"",)"
+        R"("Author":"著者","WindowX":0,"WindowY":0})"
+        "\n");
     EXPECT_EQ(run({"date", "--settings", "saved.dat", "--at", "2026-12-07T00:00:00"}).out, "7.12.\n");
     EXPECT_EQ(run({"--settings", "saved.dat", "--lf"}, R"({"summary": "S"})").out, "/**\n * S\n */\n");
     // The request overrides the file.
     EXPECT_EQ(
         run({"--settings=saved.dat", "--lf"}, R"({"summary": "S", "settings": {"SpacingSize": 8}})").out,
         "/**\n *      S\n */\n");
+}
+
+// Without --settings, setting.dat in the current folder wins over the one in the user's
+// settings folder.
+TEST_F(Render, SettingsFolder) {
+    const auto saveAuthor = [](const fs::path &path, const char *author) {
+        g_settingRecord.resetToFirstStart();
+        g_settingRecord.m_author = author;
+        g_settingRecord.m_path = path.string();
+        fs::create_directories(path.parent_path());
+        g_settingRecord.Save();
+    };
+    const auto author = [this] {
+        const std::string out = run({"settings"}, "", m_dir / "config").out;
+        const auto start = out.find("\"Author\":\"") + 10;
+        return out.substr(start, out.find('"', start) - start);
+    };
+    EXPECT_EQ(author(), "");
+    saveAuthor(m_dir / "config" / "remarkist" / "setting.dat", "user");
+    EXPECT_EQ(author(), "user");
+    saveAuthor(m_dir / "setting.dat", "portable");
+    EXPECT_EQ(author(), "portable");
 }
 
 } // namespace

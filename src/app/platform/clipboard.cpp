@@ -1,5 +1,7 @@
 #include "app/platform/clipboard.h"
 
+#include "core/Orvex/System/File.h"
+
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -36,19 +38,6 @@ bool clipboardManagerRunning() {
     }
     free(atom);
     return running;
-}
-
-bool writeAll(int fd, const char *data, size_t size) {
-    while (size > 0) {
-        ssize_t written = write(fd, data, size);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        data += written;
-        size -= static_cast<size_t>(written);
-    }
-    return true;
 }
 
 // The keeper writes one byte once it owns the clipboard.
@@ -115,7 +104,7 @@ bool startClipboardKeeper(const QString &keeperPath, const std::string &text) {
         }, previous{};
         ignore.sa_handler = SIG_IGN;
         sigaction(SIGPIPE, &ignore, &previous);
-        bool sent = writeAll(input[1], text.data(), text.size());
+        bool sent = Orvex::writeAll(input[1], text);
         close(input[1]);
         ok = sent && waitForReady(ready[0]);
         sigaction(SIGPIPE, &previous, nullptr);

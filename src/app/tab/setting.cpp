@@ -59,14 +59,15 @@ std::int64_t readNumber(const std::string &text) {
 // The value a number box gives: `empty` for an empty box, else the typed number bounded
 // to min..max. A replacement is written back into the box so that the user sees what was
 // taken; a number taken as typed keeps its text ("8x" stays "8x").
-std::uint32_t takeNumber(QLineEdit *box, std::uint32_t empty, std::uint32_t min, std::uint32_t max) {
+std::uint32_t takeNumber(QLineEdit *box, const SettingField &field) {
     const QString text = box->text();
     if (text.isEmpty()) {
+        const std::uint32_t empty = field.firstStartNumber();
         box->setText(QString::number(empty));
         return empty;
     }
     const std::int64_t typed = readNumber(text.toStdString());
-    const auto value = static_cast<std::uint32_t>(std::clamp<std::int64_t>(typed, min, max));
+    const auto value = static_cast<std::uint32_t>(std::clamp<std::int64_t>(typed, field.min, field.max));
     if (value != typed)
         box->setText(QString::number(value));
     return value;
@@ -238,10 +239,10 @@ void Setting::applySettings() {
     r.m_spacingStyle = m_spacingSpace->isChecked() ? SS::Space
                        : m_spacingTab->isChecked() ? SS::Tab
                                                    : SS::TabSpace;
-    r.m_spacingSize = takeNumber(m_spacingSize, 4, SettingData::minSpacingSize, SettingData::maxSpacingSize);
+    r.m_spacingSize = takeNumber(m_spacingSize, settingField("SpacingSize"));
     r.m_boxingHeadStyle = m_boxingHead->isChecked();
     r.m_boxingFootStyle = m_boxingFoot->isChecked();
-    r.m_boxingSize = takeNumber(m_boxingSize, 100, SettingData::minBoxingSize, SettingData::maxBoxingSize);
+    r.m_boxingSize = takeNumber(m_boxingSize, settingField("BoxingSize"));
     r.m_dateFormat = toStd(m_dateFormat);
     r.m_copyright = toStd(m_copyright);
     r.m_author = toStd(m_author);

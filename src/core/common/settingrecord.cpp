@@ -2,49 +2,47 @@
 
 #include "core/Orvex/Exception.h"
 
-#include <array>
-#include <cerrno>
+#include "core/Orvex/System/File.h"
+
 #include <climits>
 #include <cstdlib>
-#include <fcntl.h>
-#include <sys/stat.h>
+#include <filesystem>
 #include <unistd.h>
 
 namespace {
 
 CSettingData record;
 
-using Texts = std::array<const char *, 3>;
-constexpr Texts commentTexts{"/**_*/", "///_", "/++_+/"};
-constexpr Texts documentTexts{"\\", "@", "DDoc"};
-constexpr Texts spacingTexts{"Tab", "Space", "TabSpace"};
-
-// Value 0 as the first text, 1 as the second, any other value as the third.
-template <class Enum> const char *storedText(Enum value, const Texts &texts) {
+// Value 0 as the first name, 1 as the second, any other value as the third.
+template <class Enum> const char *nameOf(Enum value, const std::array<const char *, 3> &names) {
     const auto i = static_cast<std::int32_t>(value);
-    return texts[i == 0 || i == 1 ? i : 2];
+    return names[i == 0 || i == 1 ? i : 2];
 }
 
-// The first text gives 0, the second 1, any other text 2; no text gives the default.
-template <class Enum> Enum fromText(const std::string *text, const Texts &texts, Enum absent) {
-    if (!text)
-        return absent;
-    if (*text == texts[0])
+// The first name gives 0, the second 1, any other text 2.
+template <class Enum> Enum fromName(const std::string &text, const std::array<const char *, 3> &names) {
+    if (text == names[0])
         return Enum(0);
-    return Enum(*text == texts[1] ? 1 : 2);
+    return Enum(text == names[1] ? 1 : 2);
 }
 
-std::uint32_t numberOr(const std::string *text, std::uint32_t absent) {
-    return text ? readSettingNumber(*text) : absent;
-}
+using CS = SettingData::CommentStyle;
+using DS = SettingData::DocumentStyle;
+using SS = SettingData::SpacingStyle;
+using R = CSettingData;
 
-bool flagOr(const std::string *text, bool absent) {
-    return text ? *text == "true" : absent;
-}
-
-std::string textOr(const std::string *text, const char *absent) {
-    return text ? *text : absent;
-}
+const SettingField table[] = {
+    {"CommentStyle", &R::m_commentStyle, "/++_+/", {"/**_*/", "///_", "/++_+/"}},
+    {"DocumentStyle", &R::m_documentStyle, "DDoc", {"\\", "@", "DDoc"}},
+    {"SpacingStyle", &R::m_spacingStyle, "Tab", {"Tab", "Space", "TabSpace"}},
+    {"SpacingSize", &R::m_spacingSize, "4", {}, SettingData::minSpacingSize, SettingData::maxSpacingSize},
+    {"BoxingHeadStyle", &R::m_boxingHeadStyle, "true"},
+    {"BoxingFootStyle", &R::m_boxingFootStyle, "false"},
+    {"BoxingSize", &R::m_boxingSize, "100", {}, SettingData::minBoxingSize, SettingData::maxBoxingSize},
+    {"DateFormat", &R::m_dateFormat, defaultDateFormat},
+    {"Copyright", &R::m_copyright, ""},
+    {"Author", &R::m_author, ""},
+};
 
 // The value of the leaf directly under the root, or null when the key is absent or holds no leaf.
 const std::string *leafAt(const Orvex::TSetting &tree, const std::string &key) {
@@ -55,110 +53,9 @@ const std::string *leafAt(const Orvex::TSetting &tree, const std::string &key) {
     return child && child->isLeaf() ? &child->toLeaf() : nullptr;
 }
 
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : m_fd(fd) {}
-    FileDescriptor(const FileDescriptor &) = delete;
-    FileDescriptor &operator=(const FileDescriptor &) = delete;
-    ~FileDescriptor() { close(); }
-    int get() const { return m_fd; }
-    bool close() {
-        const bool ok = m_fd < 0 || ::close(m_fd) == 0;
-        m_fd = -1;
-        return ok;
-    }
-
-private:
-    int m_fd;
-};
-
-// The whole content of a regular file. A directory, a pipe or a device is refused, so that
-// pointing the settings at /dev/zero cannot read without end.
-std::string readFile(const std::string &path) {
-    // Without O_NONBLOCK, opening a named pipe would wait for a writer.
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    struct stat st {};
-    if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
-        throw Orvex::Exception("setting file unreadable");
-    std::string bytes(static_cast<std::size_t>(st.st_size), '\0');
-    std::size_t got = 0;
-    while (got < bytes.size()) {
-        const ssize_t n = ::read(fd.get(), bytes.data() + got, bytes.size() - got);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            throw Orvex::Exception("setting file unreadable");
-        if (n == 0)
-            break;
-        got += static_cast<std::size_t>(n);
-    }
-    bytes.resize(got);
-    return bytes;
-}
-
-bool writeAll(int fd, const std::string &bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-// A file the user may not change, even where the permission check lets root through.
-bool readOnly(const std::string &path, const struct stat &st) {
-    return !S_ISREG(st.st_mode) || ::access(path.c_str(), W_OK) != 0 ||
-           (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
-}
-
-void syncDirectoryOf(const std::string &path) {
-    const auto slash = path.rfind('/');
-    const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-    FileDescriptor fd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (fd.get() >= 0)
-        ::fsync(fd.get());
-}
-
-mode_t currentUmask() {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return mask;
-}
-
-// Puts the bytes in place of the file so that, whatever fails, the file holds either its old
-// content or the new one: write a temporary file beside it, flush it, rename it over.
-bool replaceFile(std::string path, const std::string &bytes) {
-    // Replace the file a symbolic link points to, not the link.
-    if (char *real = ::realpath(path.c_str(), nullptr)) {
-        path = real;
-        std::free(real);
-    }
-    struct stat st {};
-    const bool exists = ::stat(path.c_str(), &st) == 0;
-    if (exists && readOnly(path, st))
-        return false;
-    const mode_t mode = exists ? st.st_mode & 07777 : 0666 & ~currentUmask();
-
-    std::string temporary = path + ".tmp-XXXXXX";
-    FileDescriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
-    if (fd.get() < 0)
-        return false;
-    if (exists) {
-        // Keep the old file's owner (root saving a user's settings); where that is not
-        // allowed, the file belongs to whoever saves it.
-        [[maybe_unused]] const int owned = ::fchown(fd.get(), st.st_uid, st.st_gid);
-    }
-    const bool written = ::fchmod(fd.get(), mode) == 0 && writeAll(fd.get(), bytes) && ::fsync(fd.get()) == 0;
-    if (!fd.close() || !written || ::rename(temporary.c_str(), path.c_str()) != 0) {
-        ::unlink(temporary.c_str());
-        return false;
-    }
-    syncDirectoryOf(path);
-    return true;
+std::int32_t storedPosition(const Orvex::TSetting &tree, const char *key) {
+    const std::string *text = leafAt(tree, key);
+    return static_cast<std::int32_t>(text ? readSettingNumber(*text) : 0);
 }
 
 } // namespace
@@ -221,24 +118,37 @@ std::uint32_t readSettingNumber(std::string_view text) {
     return number.negative ? 0u - number.low32 : number.low32;
 }
 
+std::string CSettingData::settingsPath() const {
+    if (!m_path.empty())
+        return m_path;
+    constexpr const char *here = "setting.dat";
+    if (::access(here, F_OK) == 0)
+        return here;
+    // A relative XDG_CONFIG_HOME is to be ignored, as an unset one.
+    const char *config = std::getenv("XDG_CONFIG_HOME");
+    if (config && config[0] == '/')
+        return std::string(config) + "/remarkist/setting.dat";
+    const char *home = std::getenv("HOME");
+    if (home && home[0] == '/')
+        return std::string(home) + "/.config/remarkist/setting.dat";
+    return here;
+}
+
 void CSettingData::Save() {
-    m_setting.opIndexAssign(storedText(m_commentStyle, commentTexts), "CommentStyle");
-    m_setting.opIndexAssign(storedText(m_documentStyle, documentTexts), "DocumentStyle");
-    m_setting.opIndexAssign(storedText(m_spacingStyle, spacingTexts), "SpacingStyle");
-    m_setting.opIndexAssign(std::to_string(m_spacingSize), "SpacingSize");
-    m_setting.opIndexAssign(m_boxingHeadStyle ? "true" : "false", "BoxingHeadStyle");
-    m_setting.opIndexAssign(m_boxingFootStyle ? "true" : "false", "BoxingFootStyle");
-    m_setting.opIndexAssign(std::to_string(m_boxingSize), "BoxingSize");
-    m_setting.opIndexAssign(m_dateFormat, "DateFormat");
-    m_setting.opIndexAssign(m_copyright, "Copyright");
-    m_setting.opIndexAssign(m_author, "Author");
+    for (const SettingField &field : table)
+        m_setting.opIndexAssign(field.storedText(*this), field.key);
 
     bool saved = false;
     try {
         std::string bytes;
         Orvex::StringSaver sink(bytes);
         m_setting.Save(sink);
-        saved = replaceFile(m_path, bytes);
+        const std::filesystem::path path = settingsPath();
+        if (m_path.empty() && path.has_parent_path()) {
+            std::error_code ignored; // a folder that cannot be made fails the save below
+            std::filesystem::create_directories(path.parent_path(), ignored);
+        }
+        saved = Orvex::replaceFile(path, bytes);
     } catch (const std::exception &) {
     }
     if (!saved)
@@ -247,7 +157,7 @@ void CSettingData::Save() {
 
 void CSettingData::Load() {
     try {
-        const std::string bytes = readFile(m_path);
+        const std::string bytes = Orvex::readRegularFile(settingsPath());
         Orvex::MemoryLoader source(bytes);
         m_setting.Load(source);
     } catch (const std::exception &) {
@@ -258,23 +168,55 @@ void CSettingData::Load() {
     if (m_setting.root()->isLeaf())
         m_setting.root()->clear();
 
-    const auto leaf = [this](const char *key) { return leafAt(m_setting, key); };
-    m_commentStyle = fromText(leaf("CommentStyle"), commentTexts, CommentStyle::D);
-    m_documentStyle = fromText(leaf("DocumentStyle"), documentTexts, DocumentStyle::DDoc);
-    m_spacingStyle = fromText(leaf("SpacingStyle"), spacingTexts, SpacingStyle::Tab);
-    m_spacingSize = numberOr(leaf("SpacingSize"), 4);
-    m_boxingHeadStyle = flagOr(leaf("BoxingHeadStyle"), true);
-    m_boxingFootStyle = flagOr(leaf("BoxingFootStyle"), false);
-    m_boxingSize = numberOr(leaf("BoxingSize"), 100);
-    m_dateFormat = textOr(leaf("DateFormat"), defaultDateFormat);
-    m_copyright = textOr(leaf("Copyright"), "");
-    m_author = textOr(leaf("Author"), "");
+    for (const SettingField &field : table)
+        field.read(*this, leafAt(m_setting, field.key));
+}
+
+void CSettingData::resetToFirstStart() {
+    for (const SettingField &field : table)
+        field.read(*this, nullptr);
+}
+
+std::string SettingField::storedText(const CSettingData &record) const {
+    return std::visit(Overloaded{
+                          [&](std::uint32_t R::*number) { return std::to_string(record.*number); },
+                          [&](bool R::*flag) { return std::string(record.*flag ? "true" : "false"); },
+                          [&](std::string R::*text) { return record.*text; },
+                          [&](auto R::*choice) { return std::string(nameOf(record.*choice, names)); },
+                      },
+                      member);
+}
+
+void SettingField::read(CSettingData &record, const std::string *text) const {
+    const std::string stored = text ? *text : firstStart;
+    std::visit(Overloaded{
+                   [&](std::uint32_t R::*number) { record.*number = readSettingNumber(stored); },
+                   [&](bool R::*flag) { record.*flag = stored == "true"; },
+                   [&](std::string R::*field) { record.*field = stored; },
+                   [&]<class Enum>(Enum R::*choice) { record.*choice = fromName<Enum>(stored, names); },
+               },
+               member);
+}
+
+std::uint32_t SettingField::firstStartNumber() const {
+    return readSettingNumber(firstStart);
+}
+
+std::span<const SettingField> settingTable() {
+    return table;
+}
+
+const SettingField &settingField(std::string_view key) {
+    for (const SettingField &field : table)
+        if (key == field.key)
+            return field;
+    throw Orvex::Exception("settingField: no setting " + std::string(key));
 }
 
 std::int32_t CSettingData::windowX() const {
-    return static_cast<std::int32_t>(numberOr(leafAt(m_setting, "WindowX"), 0));
+    return storedPosition(m_setting, "WindowX");
 }
 
 std::int32_t CSettingData::windowY() const {
-    return static_cast<std::int32_t>(numberOr(leafAt(m_setting, "WindowY"), 0));
+    return storedPosition(m_setting, "WindowY");
 }

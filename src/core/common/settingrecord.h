@@ -3,12 +3,15 @@
 #include "core/Orvex/Util/Setting.h"
 #include "core/common/settingdata.h"
 
+#include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
+#include <variant>
 
 // The settings record: the user's choices, mirrored in a setting tree that is stored in
-// setting.dat (relative to the current directory). The settings page writes the fields
+// setting.dat (see settingsPath for where). The settings page writes the fields
 // directly; everything else reads them through SettingData.
 class CSettingData : public SettingData {
 public:
@@ -35,22 +38,60 @@ public:
     std::string author() const override { return m_author; }
     std::uint32_t boxingSize() const override { return m_boxingSize; }
 
-    // Stores the fields into the tree and puts the tree in place of the file at m_path (written
-    // beside it, then renamed over it). Throws "ファイルの保存に失敗しました。" when that fails or
-    // the file is read-only; the old file then stays as it was and the tree keeps the new values.
+    // Every field as a first start (no setting.dat) gives it; the tree is left alone.
+    void resetToFirstStart();
+
+    // Stores the fields into the tree and puts the tree in place of the file at settingsPath()
+    // (written beside it, then renamed over it; the settings folder is made when missing). Throws
+    // "ファイルの保存に失敗しました。" when that fails or the file is read-only; the old file then stays as
+    // it was and the tree keeps the new values.
     void Save();
-    // Reads the file at m_path into the tree when it can (a missing or damaged file is silent),
+    // Reads the file at settingsPath() into the tree when it can (a missing or damaged file is silent),
     // then sets every field from the tree, with defaults for what is missing.
     void Load();
     // The stored window position ("WindowX", "WindowY"), 0 when absent or not a leaf.
     std::int32_t windowX() const;
     std::int32_t windowY() const;
 
-    // The file Save and Load use; "setting.dat" unless a caller (remarkist-render --settings) says otherwise.
-    std::string m_path = "setting.dat";
+    // The file Save and Load use: m_path when a caller (remarkist-render --settings, a test) sets
+    // it; otherwise setting.dat in the current folder when it is there (portable use), else
+    // $XDG_CONFIG_HOME/remarkist/setting.dat (~/.config/remarkist/ when that is unset).
+    std::string settingsPath() const;
+    std::string m_path;
 };
 
 extern CSettingData &g_settingRecord;
+
+// One setting as setting.dat keeps it: its key, the record's field, and the stored text a first
+// start reads. Choices store one of three names (value 0, 1, anything else); numbers are stored
+// in decimal and used within [min, max]; flags as "true" or "false"; texts as they are.
+struct SettingField {
+    using Member =
+        std::variant<SettingData::CommentStyle CSettingData::*, SettingData::DocumentStyle CSettingData::*,
+                     SettingData::SpacingStyle CSettingData::*, std::uint32_t CSettingData::*,
+                     bool CSettingData::*, std::string CSettingData::*>;
+    const char *key;
+    Member member;
+    const char *firstStart;
+    std::array<const char *, 3> names{};
+    std::uint32_t min = 0, max = UINT32_MAX;
+
+    // The stored text of the field in `record`, and the field set from a stored text (nullptr:
+    // the key is absent).
+    std::string storedText(const CSettingData &record) const;
+    void read(CSettingData &record, const std::string *text) const;
+    std::uint32_t firstStartNumber() const;
+};
+
+// Visits a field's member with one lambda for each type it may have:
+// std::visit(Overloaded{[](bool CSettingData::*flag) {...}, ...}, field.member).
+template <class... Visitors> struct Overloaded : Visitors... { using Visitors::operator()...; };
+
+// The ten settings, in the order setting.dat keeps them. WindowX and WindowY are the window's,
+// stored beside them.
+std::span<const SettingField> settingTable();
+// The row for a key of the table; throws for any other key.
+const SettingField &settingField(std::string_view key);
 
 // A number as the file or the user wrote it; reading never fails. Leading blanks and signs are
 // skipped (the last sign counts), 0x, 0b and 0o choose the base, and digits are read up to the
