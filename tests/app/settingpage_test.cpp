@@ -87,8 +87,8 @@ TEST_F(SettingNumbers, EmptyAndSmallValuesAreReplacedInTheBox) {
     });
 }
 
-// Mend: neither number had an upper bound, and texts beyond 32 bits wrapped around.
-TEST_F(SettingNumbers, MendLargeValuesAreBoundedInTheBox) {
+// Regression: neither number had an upper bound, and texts beyond 32 bits wrapped around.
+TEST_F(SettingNumbers, RegressionLargeValuesAreBoundedInTheBox) {
     check({
         {"spacing maximum", "setting.spacingSize", "64", 64, "64"},
         {"spacing above maximum", "setting.spacingSize", "65", 64, "64"},
@@ -220,8 +220,8 @@ TEST_F(SettingPage, ClosingSavesTheFileValuesAndTheWindowPosition) {
     EXPECT_EQ(g_settingRecord.windowY(), frame.y());
 }
 
-// Mend: the page opens the window at the stored position only while it can be reached.
-TEST_F(SettingPage, MendStoredPositionOffEveryScreenOpensOnThePrimary) {
+// Regression: the page opens the window at the stored position only while it can be reached.
+TEST_F(SettingPage, RegressionStoredPositionOffEveryScreenOpensOnThePrimary) {
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     struct Row {
         const char *name;
@@ -295,8 +295,8 @@ TEST(SettingVersion, StampIsReadAsLocalTime) {
     tzset();
 }
 
-// Mend: a window stored on a monitor that is gone used to open out of reach.
-TEST(SettingPosition, MendWindowStaysReachable) {
+// Regression: a window stored on a monitor that is gone used to open out of reach.
+TEST(SettingPosition, RegressionWindowStaysReachable) {
     const QRect primary(0, 0, 1920, 1080);
     const QRect leftMonitor(-1280, 0, 1280, 1024);
     const QSize frame(650, 510);

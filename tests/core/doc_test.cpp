@@ -225,6 +225,7 @@ TEST_F(DocTest, DocumentAssembly) {
     });
     const Fill dateNoAuthor = with([](DocumentStyle &d) { d.setDate("2026"); });
     const Fill noteOnly = with([](DocumentStyle &d) { d.setNote("n"); });
+    const Fill throwsOnly = with([](DocumentStyle &d) { d.setThrows({{"E", "t"}}); });
     const auto BS = Syntax::DoxygenBS, AT = Syntax::DoxygenAT, D = Syntax::DDoc;
     // clang-format off
     const Row rows[] = {
@@ -243,6 +244,8 @@ TEST_F(DocTest, DocumentAssembly) {
          {"Sum."}},
         {"ddoc: blank before a lone return", D, returnOnly, &DocumentStyle::functionDocument,
          {"Sum.", "", "Returns:\tr"}},
+        {"ddoc: blank before lone exceptions", D, throwsOnly, &DocumentStyle::functionDocument,
+         {"Sum.", "", "Throws: t, E"}},
         {"doxygen: no blank before a lone return", BS, returnOnly, &DocumentStyle::functionDocument,
          {"Sum.", "\\return\tr"}},
         {"doxygen: one blank before the whole block", AT, everything, &DocumentStyle::functionDocument,

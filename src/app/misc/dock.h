@@ -35,10 +35,10 @@ private:
     std::vector<Entry> m_entries;
 };
 
-// The toolkit's default sizes (width × height) that the pages rely on.
+// The toolkit's default sizes that the pages rely on.
 namespace DefaultSize {
-inline constexpr int labelWidth = 100, labelHeight = 23;
+inline constexpr int labelHeight = 23;
 inline constexpr int buttonWidth = 75, buttonHeight = 23; // also check box and radio button
-inline constexpr int textBoxWidth = 120, textBoxHeight = 23;
-inline constexpr int groupBoxWidth = 200, groupBoxHeight = 100;
+inline constexpr int textBoxHeight = 23;
+inline constexpr int groupBoxHeight = 100;
 } // namespace DefaultSize
