@@ -1,0 +1,1018 @@
+#include "core/read/declaration.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+
+namespace {
+
+bool oneOf(std::string_view word, std::initializer_list<std::string_view> words) {
+    return std::find(words.begin(), words.end(), word) != words.end();
+}
+
+template <std::size_t N> bool oneOf(std::string_view word, const std::string_view (&words)[N]) {
+    return std::find(std::begin(words), std::end(words), word) != std::end(words);
+}
+
+// Export and attribute macros: GTEST_API_, SQLITE_API, Q_DECL_NOEXCEPT, __THROW, __wur.
+bool macroLike(std::string_view word) {
+    if (word.size() < 2)
+        return false;
+    if (word.starts_with("__"))
+        return true;
+    bool letter = false;
+    for (char c : word) {
+        if (c >= 'A' && c <= 'Z')
+            letter = true;
+        else if (!(c >= '0' && c <= '9') && c != '_')
+            return false;
+    }
+    return letter;
+}
+
+constexpr std::string_view cBuiltins[] = {"void",     "bool",     "char", "wchar_t", "char8_t",  "char16_t",
+                                          "char32_t", "short",    "int",  "long",    "float",    "double",
+                                          "signed",   "unsigned", "auto", "_Bool",   "_Complex", "__int128"};
+constexpr std::string_view dBuiltins[] = {
+    "void",   "bool",    "byte",  "ubyte",  "short",   "ushort", "int",  "uint",  "long",
+    "ulong",  "cent",    "ucent", "float",  "double",  "real",   "char", "wchar", "dchar",
+    "ifloat", "idouble", "ireal", "cfloat", "cdouble", "creal",  "auto"};
+// Words in a C or C++ type that name no type themselves.
+constexpr std::string_view cQualifiers[] = {"const",    "volatile", "restrict", "__restrict", "__restrict__",
+                                            "register", "struct",   "class",    "union",      "enum",
+                                            "typename", "_Atomic",  "__const",  "_Nonnull",   "_Nullable"};
+// Words followed by a parenthesised argument that belongs to them, never function names.
+constexpr std::string_view cGroupWords[] = {
+    "__attribute__", "__attribute", "__declspec", "alignas",       "_Alignas",       "decltype", "typeof",
+    "__typeof__",    "__typeof",    "noexcept",   "throw",         "explicit",       "asm",      "__asm__",
+    "__asm",         "sizeof",      "alignof",    "static_assert", "_Static_assert", "_Pragma",  "__pragma",
+    "_Atomic"};
+constexpr std::string_view dGroupWords[] = {"const", "immutable",  "shared",  "inout",    "typeof", "extern",
+                                            "align", "deprecated", "package", "__traits", "scope",  "version",
+                                            "debug", "mixin",      "assert",  "if",       "is",     "cast"};
+// Words after which a statement is no declaration.
+constexpr std::string_view statementWords[] = {
+    "return",    "if",       "else",          "while",          "for",      "do",
+    "switch",    "case",     "goto",          "break",          "continue", "new",
+    "delete",    "using",    "namespace",     "import",         "package",  "module",
+    "alias",     "try",      "catch",         "finally",        "assert",   "throw",
+    "co_return", "co_yield", "static_assert", "_Static_assert", "unittest", "invariant",
+    "sizeof"};
+constexpr std::string_view accessWords[] = {"public",  "private", "protected", "package", "export",
+                                            "signals", "slots",   "Q_SIGNALS", "Q_SLOTS"};
+
+enum class Outcome { Accepted, Rejected, Failed };
+
+struct Tail {
+    Outcome outcome = Outcome::Rejected;
+    std::size_t end = 0; // the last token of the declaration
+    std::vector<ExceptionEntry> throws;
+};
+
+// What a reading from one token found.
+struct Found {
+    DocumentRequest request;
+    std::size_t first = 0, last = 0; // tokens
+    std::size_t body = noMatch;      // a class's "{"
+};
+
+class Reader {
+public:
+    Reader(const Tokens &tokens, Language language) : t(tokens), m_language(language), n(tokens.size()) {}
+
+    // Reads the declaration that starts at token i, after any access labels. On failure, stop()
+    // is the token where reading stopped (size() for the end of the text).
+    bool read(std::size_t i, Found &found);
+    std::size_t stop() const { return m_stop; }
+    std::size_t skipLabels(std::size_t i) const;
+
+private:
+    bool cLike() const { return m_language == Language::C || m_language == Language::Cpp; }
+    bool isD() const { return m_language == Language::D; }
+    bool isJava() const { return m_language == Language::Java; }
+    std::string_view word(std::size_t i) const { return t.isWord(i) ? t.spelling(i) : std::string_view{}; }
+    bool isPunct(std::size_t i, std::string_view s) const {
+        return i < n && t.tokens[i].kind == TokenKind::Punct && t.spelling(i) == s;
+    }
+    bool isOpen(std::size_t i) const { return isPunct(i, "(") || isPunct(i, "[") || isPunct(i, "{"); }
+    // Past the group opened at i, or i + 1 when it has no partner.
+    std::size_t pastGroup(std::size_t i) const {
+        const std::size_t m = t.match(i);
+        return m == noMatch || m < i ? i + 1 : m + 1;
+    }
+    bool fail(std::size_t at) {
+        m_stop = std::min(at, n);
+        return false;
+    }
+
+    // Past an attribute at i ([[...]], __attribute__((...)), @Name(...)), or i when none is there.
+    std::size_t skipAttribute(std::size_t i) const;
+    std::size_t skipAnnotation(std::size_t i) const;
+    std::size_t skipConstraint(std::size_t i) const;
+    bool readClass(std::size_t keyword, std::size_t first, Found &found, bool &isClass);
+    Outcome readFunction(std::size_t params, std::size_t tailFrom, std::size_t first, Found &found);
+    bool readNestedDeclarator(std::size_t open, std::size_t first, Found &found);
+    std::size_t operatorParams(std::size_t i) const;
+    Tail readTail(std::size_t j);
+    std::size_t readExceptionList(std::size_t from, std::size_t to, std::vector<ExceptionEntry> &out) const;
+    bool readParams(std::size_t open, std::vector<ParamEntry> &params);
+    bool readParam(std::size_t b, std::size_t e, bool only, std::vector<ParamEntry> &params);
+    bool readCParam(std::vector<std::size_t> &elements, std::size_t begin, ParamEntry &param);
+    bool readDParam(std::vector<std::size_t> &elements, std::size_t begin, ParamEntry &param);
+    bool readJavaParam(std::vector<std::size_t> &elements, std::size_t begin, ParamEntry &param,
+                       bool &receiver);
+    void topLevel(std::size_t b, std::size_t e, std::vector<std::size_t> &out) const;
+    std::string cDirection(const std::vector<std::size_t> &type, std::size_t count, std::string_view extraOp,
+                           bool array) const;
+    bool hasConst(const std::vector<std::size_t> &type, std::size_t from, std::size_t to) const;
+    std::string spell(std::size_t from, std::size_t to) const;
+
+    const Tokens &t;
+    Language m_language;
+    std::size_t n;
+    std::size_t m_stop = 0;
+    std::vector<std::size_t> m_elements; // reused for each parameter
+};
+
+std::size_t Reader::skipAnnotation(std::size_t i) const {
+    // "@Override", "@java.lang.Deprecated(since = "9")", D's "@safe" and "@(attr)".
+    ++i;
+    if (isPunct(i, "("))
+        return pastGroup(i);
+    if (!t.isWord(i))
+        return i;
+    ++i;
+    while (isPunct(i, ".") && t.isWord(i + 1))
+        i += 2;
+    return isPunct(i, "(") && t.match(i) != noMatch ? pastGroup(i) : i;
+}
+
+std::size_t Reader::skipAttribute(std::size_t i) const {
+    if (isPunct(i, "[") && isPunct(i + 1, "[") && t.match(i) != noMatch)
+        return pastGroup(i);
+    if ((isD() || isJava()) && isPunct(i, "@") && !t.is(i + 1, "interface"))
+        return skipAnnotation(i);
+    if (cLike() && oneOf(word(i), {"__attribute__", "__attribute", "__declspec", "alignas", "_Alignas"}) &&
+        isPunct(i + 1, "(") && t.match(i + 1) != noMatch)
+        return pastGroup(i + 1);
+    return i;
+}
+
+// Past a C++20 constraint after "requires": "Integral<T> && (sizeof(T) > 2)".
+std::size_t Reader::skipConstraint(std::size_t i) const {
+    for (;;) {
+        if (isPunct(i, "(")) {
+            i = pastGroup(i);
+        } else {
+            while (t.isWord(i) || isPunct(i, "::"))
+                ++i;
+            if (isPunct(i, "<") && t.match(i) != noMatch)
+                i = pastGroup(i);
+        }
+        if (!isPunct(i, "&&") && !isPunct(i, "||"))
+            return i;
+        ++i;
+    }
+}
+
+std::size_t Reader::skipLabels(std::size_t i) const {
+    for (;;) {
+        const std::string_view w = word(i);
+        const bool labelWord = oneOf(w, accessWords) || macroLike(w) ||
+                               (isD() && oneOf(w, {"static", "final", "override", "abstract", "pure",
+                                                   "nothrow", "shared", "__gshared", "extern", "align"}));
+        if (labelWord && isPunct(i + 1, ":")) {
+            i += 2;
+        } else if (labelWord && t.isWord(i + 1) && isPunct(i + 2, ":")) {
+            i += 3; // "public slots:"
+        } else if (isD() && labelWord && isPunct(i + 1, "(") && isPunct(pastGroup(i + 1), ":")) {
+            i = pastGroup(i + 1) + 1; // "extern (C):"
+        } else if (isD() && isPunct(i, "@")) {
+            const std::size_t after = skipAnnotation(i);
+            if (!isPunct(after, ":"))
+                return i;
+            i = after + 1;
+        } else {
+            return i;
+        }
+    }
+}
+
+bool Reader::read(std::size_t i, Found &found) {
+    const std::size_t first = skipLabels(i);
+    bool typeDefinition = false; // typedef or using: a function shape names a type
+    std::size_t j = first;
+    while (j < n) {
+        const Token &token = t.tokens[j];
+        const std::string_view s = t.spelling(j);
+        if (const std::size_t past = skipAttribute(j); past != j) {
+            j = past;
+            continue;
+        }
+        if (token.kind == TokenKind::Number)
+            return fail(j);
+        if (token.kind == TokenKind::String) {
+            if (j == 0 || word(j - 1) != "extern")
+                return fail(j);
+            ++j;
+            continue;
+        }
+        if (token.kind == TokenKind::Punct) {
+            if (s == "::" || s == "*" || s == "&" || s == "&&" || s == "~" || (s == "." && !cLike()) ||
+                (s == "!" && isD())) {
+                ++j;
+            } else if (s == "<" && t.match(j) != noMatch) {
+                j = pastGroup(j); // template or type arguments
+            } else if (s == "[" && !cLike() && t.match(j) != noMatch) {
+                j = pastGroup(j); // "int[] f()", D's "int[string] f()"
+            } else if (s == "@" && isJava() && t.is(j + 1, "interface")) {
+                bool isClass = false;
+                if (!readClass(j + 1, first, found, isClass) || isClass)
+                    return isClass;
+                return fail(j);
+            } else if (s == "(" && cLike() && !typeDefinition) {
+                return readNestedDeclarator(j, first, found);
+            } else {
+                return fail(j);
+            }
+            continue;
+        }
+        // A word.
+        const bool classKeyword = oneOf(s, {"class", "struct", "union", "enum"}) ||
+                                  (isJava() && oneOf(s, {"interface", "record"})) ||
+                                  (isD() && oneOf(s, {"interface", "template"}));
+        if (classKeyword) {
+            bool isClass = false;
+            if (!readClass(j, first, found, isClass))
+                return false;
+            if (isClass)
+                return true;
+        }
+        if (s == "operator" && m_language == Language::Cpp) {
+            const std::size_t params = operatorParams(j);
+            if (params == noMatch)
+                return fail(j);
+            if (typeDefinition)
+                return fail(j);
+            const Outcome outcome = readFunction(params, pastGroup(params), first, found);
+            return outcome == Outcome::Accepted || (outcome == Outcome::Rejected && fail(params));
+        }
+        const bool knownStatement =
+            oneOf(s, statementWords) && !(isJava() && s == "default") && !(isD() && s == "debug");
+        if (knownStatement)
+            return fail(j);
+        if (s == "typedef" || s == "using")
+            typeDefinition = true;
+        if (s == "template" && m_language == Language::Cpp && isPunct(j + 1, "<")) {
+            if (t.match(j + 1) == noMatch)
+                return fail(j + 1);
+            j = pastGroup(j + 1);
+            continue;
+        }
+        if (s == "requires" && m_language == Language::Cpp) {
+            j = skipConstraint(j + 1);
+            continue;
+        }
+        if (cLike() && oneOf(s, cBuiltins)) {
+            ++j; // "void (*signal(int, void (*)(int)))(int)": the "(" is a declarator's
+            continue;
+        }
+        std::size_t open = j + 1;
+        if (m_language == Language::Cpp && isPunct(open, "<") && t.match(open) != noMatch)
+            open = pastGroup(open); // "f<int>(" in an explicit specialisation
+        if (isPunct(open, "(")) {
+            if (t.match(open) == noMatch)
+                return fail(open);
+            const bool takesGroup = cLike() ? oneOf(s, cGroupWords) || oneOf(s, cQualifiers)
+                                    : isD() ? oneOf(s, dGroupWords) || (oneOf(s, dBuiltins))
+                                            : false;
+            if (!takesGroup) {
+                if (typeDefinition)
+                    return fail(j);
+                const Outcome outcome = readFunction(open, pastGroup(open), first, found);
+                if (outcome != Outcome::Rejected)
+                    return outcome == Outcome::Accepted;
+                // A macro before the return type. Every name up to where its tail was rejected
+                // would be rejected at the same token, so reading goes on from there.
+                j = m_stop;
+                continue;
+            }
+            j = pastGroup(open);
+            continue;
+        }
+        ++j;
+    }
+    return fail(n);
+}
+
+// A class, struct, union, enum, interface, record or D template at `keyword`, when what follows
+// its name ends a class head; isClass stays false for "struct foo *make(void)".
+bool Reader::readClass(std::size_t keyword, std::size_t first, Found &found, bool &isClass) {
+    std::size_t j = keyword + 1;
+    if (t.is(keyword, "enum") && (t.is(j, "class") || t.is(j, "struct")))
+        ++j;
+    for (;;) {
+        if (const std::size_t past = skipAttribute(j); past != j)
+            j = past;
+        else if (macroLike(word(j)) && t.isWord(j + 1))
+            ++j; // class Q_CORE_EXPORT QString
+        else
+            break;
+    }
+    const bool named = t.isWord(j) && !oneOf(word(j), {"final", "extends", "implements", "if", "permits"});
+    if (named) {
+        ++j;
+        while (isPunct(j, "::") && t.isWord(j + 1))
+            j += 2;
+        if (isPunct(j, "<") && t.match(j) != noMatch)
+            j = pastGroup(j);
+        if (!cLike() && isPunct(j, "(") && t.match(j) != noMatch)
+            j = pastGroup(j); // D template parameters, a Java record's components
+    }
+    if (t.is(keyword, "record") && !(named && isPunct(j - 1, ")")))
+        return true; // a type called record
+    const bool ends =
+        j >= n || isPunct(j, ";") || isPunct(j, "{") || isPunct(j, ":") || (cLike() && t.is(j, "final")) ||
+        (isJava() && oneOf(word(j), {"extends", "implements", "permits"})) || (isD() && t.is(j, "if"));
+    if (!ends || (!named && !isPunct(j, "{") && !isPunct(j, ":")))
+        return true;
+    // The head runs to the body or the ";": bases, interfaces, constraints.
+    while (j < n && !isPunct(j, "{") && !isPunct(j, ";") && !isPunct(j, "}")) {
+        if (isOpen(j) || isPunct(j, "<")) {
+            if (t.match(j) == noMatch && !isPunct(j, "<"))
+                return fail(j);
+            j = pastGroup(j);
+        } else {
+            ++j;
+        }
+    }
+    isClass = true;
+    found.request = DocumentRequest{};
+    found.request.kind = DocumentKind::Class;
+    found.first = first;
+    found.last = isPunct(j, ";") ? j : j - 1;
+    if (isPunct(j, "{")) {
+        found.body = j;
+        found.last = t.match(j) != noMatch ? t.match(j) : n - 1;
+    }
+    return true;
+}
+
+// The "(" of an operator's parameters: "operator()(", "operator<<(", "operator new[](",
+// "operator const char*(", "operator\"\"_km(". noMatch when the shape is not one.
+std::size_t Reader::operatorParams(std::size_t i) const {
+    std::size_t j = i + 1;
+    if ((isPunct(j, "(") || isPunct(j, "[")) && t.match(j) == j + 1) {
+        j += 2;
+    } else if (t.is(j, "new") || t.is(j, "delete")) {
+        ++j;
+        if (isPunct(j, "[") && t.match(j) == j + 1)
+            j += 2;
+    } else if (j < n && t.tokens[j].kind == TokenKind::String) {
+        ++j;
+        if (t.isWord(j))
+            ++j;
+    } else if (j < n && t.tokens[j].kind == TokenKind::Punct && !isPunct(j, "(")) {
+        for (int count = 0; count < 3 && j < n && t.tokens[j].kind == TokenKind::Punct && !isPunct(j, "(");
+             ++count)
+            ++j;
+    } else {
+        // A conversion: "operator std::vector<int>*(".
+        while (t.isWord(j) || isPunct(j, "::") || isPunct(j, "*") || isPunct(j, "&") || isPunct(j, "&&") ||
+               (isPunct(j, "<") && t.match(j) != noMatch))
+            j = isPunct(j, "<") ? pastGroup(j) : j + 1;
+    }
+    return isPunct(j, "(") && t.match(j) != noMatch ? j : noMatch;
+}
+
+// A "(" group that follows no name: "void (*signal(int sig, void (*f)(int)))(int)", whose
+// parameters are sig and f, or "int (getc)(FILE *)".
+bool Reader::readNestedDeclarator(std::size_t open, std::size_t first, Found &found) {
+    const std::size_t outerEnd = t.match(open);
+    if (outerEnd == noMatch)
+        return fail(open);
+    std::size_t p = open + 1;
+    std::size_t end = outerEnd;
+    for (;;) {
+        while (isPunct(p, "*") || isPunct(p, "&") || isPunct(p, "&&") || isPunct(p, "^") ||
+               oneOf(word(p), cQualifiers) || macroLike(word(p)) || (t.isWord(p) && isPunct(p + 1, "::")) ||
+               isPunct(p, "::"))
+            ++p;
+        if (isPunct(p, "(") && t.match(p) != noMatch && t.match(p) < end) {
+            end = t.match(p);
+            p = p + 1;
+            continue;
+        }
+        break;
+    }
+    if (p == open + 1 && t.isWord(p) && p + 1 == outerEnd && isPunct(outerEnd + 1, "(")) {
+        // A parenthesised name.
+        const Outcome outcome = readFunction(outerEnd + 1, pastGroup(outerEnd + 1), first, found);
+        return outcome == Outcome::Accepted || (outcome == Outcome::Rejected && fail(outerEnd + 1));
+    }
+    if (!t.isWord(p) || !isPunct(p + 1, "(") || t.match(p + 1) == noMatch || t.match(p + 1) > end)
+        return fail(p); // a pointer to a function, not a function
+    // Between the parameters and the outer ")": only ")", qualifiers and the groups of what the
+    // function returns.
+    std::size_t q = pastGroup(p + 1);
+    while (q < outerEnd) {
+        if (isPunct(q, ")") || oneOf(word(q), cQualifiers))
+            ++q;
+        else if ((isPunct(q, "(") || isPunct(q, "[")) && t.match(q) != noMatch)
+            q = pastGroup(q);
+        else
+            return fail(q);
+    }
+    std::size_t tail = outerEnd + 1;
+    while ((isPunct(tail, "(") || isPunct(tail, "[")) && t.match(tail) != noMatch)
+        tail = pastGroup(tail);
+    const Outcome outcome = readFunction(p + 1, tail, first, found);
+    return outcome == Outcome::Accepted || (outcome == Outcome::Rejected && fail(tail));
+}
+
+// The function whose parameters open at `params`, if what follows from tailFrom is a function's
+// end; rejected when it is not, as "Q_DECL_DEPRECATED_X("...")" in
+// "Q_DECL_DEPRECATED_X("...") void f()", with stop() at the token that rejected it.
+Outcome Reader::readFunction(std::size_t params, std::size_t tailFrom, std::size_t first, Found &found) {
+    std::size_t open = params;
+    if (isD() && isPunct(tailFrom, "(") && t.match(tailFrom) != noMatch) {
+        open = tailFrom; // "void f(T)(T x)": the first list holds template parameters
+        tailFrom = pastGroup(tailFrom);
+    }
+    Tail tail = readTail(tailFrom);
+    if (tail.outcome != Outcome::Accepted)
+        return tail.outcome;
+    DocumentRequest request;
+    request.kind = DocumentKind::Function;
+    if (!readParams(open, request.params))
+        return Outcome::Failed;
+    request.throws = std::move(tail.throws);
+    found.request = std::move(request);
+    found.first = first;
+    found.last = tail.end;
+    found.body = noMatch;
+    return Outcome::Accepted;
+}
+
+// What follows a function's parameters, to its end: qualifiers, exception specifications,
+// "= 0", "-> T", a member initialiser list, D contracts, a body, or nothing.
+Tail Reader::readTail(std::size_t j) {
+    Tail tail;
+    const bool cpp = cLike();
+    bool accepted = false, initialisers = false;
+    const auto accept = [&](std::size_t end) {
+        tail.outcome = Outcome::Accepted;
+        tail.end = end;
+        return std::move(tail);
+    };
+    const auto reject = [&] {
+        fail(j);
+        tail.outcome = Outcome::Rejected;
+        return std::move(tail);
+    };
+    const auto failAt = [&](std::size_t at) {
+        fail(at);
+        tail.outcome = Outcome::Failed;
+        return std::move(tail);
+    };
+    while (j < n) {
+        const Token &token = t.tokens[j];
+        const std::string_view s = t.spelling(j);
+        if (token.kind == TokenKind::Punct) {
+            if (s == ";")
+                return accept(j);
+            if (s == "}") // closes the block around the declaration
+                return accepted ? accept(j - 1) : reject();
+            if (s == "{") {
+                const bool memberBraces =
+                    initialisers && (t.isWord(j - 1) || isPunct(j - 1, ">")) && t.match(j) != noMatch;
+                if (memberBraces) {
+                    j = pastGroup(j);
+                    continue;
+                }
+                if (t.match(j) == noMatch)
+                    return accept(n - 1); // the text ends inside the body
+                const std::size_t close = t.match(j);
+                j = close + 1;
+                if ((isD() && oneOf(word(j), {"in", "out", "do", "body"})) || (cpp && t.is(j, "catch"))) {
+                    accepted = true;
+                    continue;
+                }
+                return accept(close);
+            }
+            if (isOpen(j) && t.match(j) == noMatch)
+                return failAt(j);
+            if (s == "[" && isPunct(j + 1, "[")) {
+                j = pastGroup(j);
+            } else if (isOpen(j) || (s == "<" && t.match(j) != noMatch)) {
+                if (!accepted)
+                    return reject();
+                j = pastGroup(j);
+            } else if ((cpp && (s == "->" || s == "=" || s == ":")) || (isD() && s == "=>")) {
+                accepted = true;
+                initialisers = initialisers || s == ":";
+                ++j;
+            } else if (cpp && (s == "&" || s == "&&")) {
+                ++j;
+            } else if (isD() && s == "@") {
+                j = skipAnnotation(j);
+            } else if (accepted) {
+                ++j;
+            } else {
+                return reject();
+            }
+            continue;
+        }
+        if (token.kind != TokenKind::Word) {
+            if (!accepted)
+                return reject();
+            ++j;
+            continue;
+        }
+        if (isJava() && s == "throws") {
+            std::size_t end = j + 1;
+            while (end < n && !isPunct(end, "{") && !isPunct(end, ";") && !isPunct(end, "}"))
+                end = isOpen(end) || isPunct(end, "<") ? pastGroup(end) : end + 1;
+            if (const std::size_t bad = readExceptionList(j + 1, end, tail.throws); bad != noMatch)
+                return failAt(bad);
+            if (tail.throws.empty())
+                return failAt(j);
+            accepted = true;
+            j = end;
+        } else if (cpp && s == "throw" && isPunct(j + 1, "(")) {
+            if (t.match(j + 1) == noMatch)
+                return failAt(j + 1);
+            if (const std::size_t bad = readExceptionList(j + 2, t.match(j + 1), tail.throws); bad != noMatch)
+                return failAt(bad);
+            j = pastGroup(j + 1);
+        } else if (cpp && s == "noexcept") {
+            j = isPunct(j + 1, "(") ? pastGroup(j + 1) : j + 1;
+        } else if (accepted) {
+            ++j;
+        } else if ((cpp && oneOf(s, {"const", "volatile", "override", "final", "try", "mutable"})) ||
+                   (isD() && oneOf(s, {"const", "immutable", "inout", "shared", "scope", "return", "ref",
+                                       "pure", "nothrow", "override", "final", "abstract"}))) {
+            ++j;
+        } else if ((cpp && s == "requires") || (isJava() && s == "default") ||
+                   (isD() && oneOf(s, {"if", "in", "out", "do", "body"}))) {
+            accepted = true;
+            ++j;
+        } else if (cpp && (macroLike(s) || oneOf(s, cGroupWords))) {
+            ++j;
+            if (isPunct(j, "(")) {
+                if (t.match(j) == noMatch)
+                    return failAt(j);
+                j = pastGroup(j);
+            }
+        } else {
+            return reject();
+        }
+    }
+    return accept(n - 1);
+}
+
+// The types of an exception list between from and to, split at its top-level commas; noMatch, or
+// the token where an empty type stands.
+std::size_t Reader::readExceptionList(std::size_t from, std::size_t to,
+                                      std::vector<ExceptionEntry> &out) const {
+    std::size_t begin = from;
+    for (std::size_t j = from; j <= to; ++j) {
+        if (j < to && !isPunct(j, ",")) {
+            if ((isOpen(j) || isPunct(j, "<")) && t.match(j) != noMatch && t.match(j) < to)
+                j = t.match(j);
+            continue;
+        }
+        if (begin == j) {
+            if (j == to && out.empty() && begin == from)
+                return noMatch; // throw()
+            return j;
+        }
+        out.push_back({spell(begin, j), ""});
+        begin = j + 1;
+    }
+    return noMatch;
+}
+
+// Tokens as written, with a space only between two words and after a comma: "b.C",
+// "std::map<int, T>".
+std::string Reader::spell(std::size_t from, std::size_t to) const {
+    std::string text;
+    for (std::size_t j = from; j < to; ++j) {
+        const bool wordLike = t.tokens[j].kind != TokenKind::Punct;
+        if (j > from && ((wordLike && t.tokens[j - 1].kind != TokenKind::Punct) || isPunct(j - 1, ",")))
+            text += ' ';
+        text += t.spelling(j);
+    }
+    return text;
+}
+
+bool Reader::readParams(std::size_t open, std::vector<ParamEntry> &params) {
+    const std::size_t close = t.match(open);
+    if (close == open + 1)
+        return true;
+    std::size_t begin = open + 1;
+    bool only = true;
+    for (std::size_t j = open + 1; j <= close; ++j) {
+        if (j < close && !isPunct(j, ",")) {
+            if ((isOpen(j) || isPunct(j, "<")) && t.match(j) != noMatch && t.match(j) < close)
+                j = t.match(j);
+            continue;
+        }
+        only = only && j == close;
+        if (!readParam(begin, j, only, params))
+            return false;
+        begin = j + 1;
+    }
+    return true;
+}
+
+// The top-level tokens of [b, e), a group as its opening bracket, attributes left out.
+void Reader::topLevel(std::size_t b, std::size_t e, std::vector<std::size_t> &out) const {
+    out.clear();
+    for (std::size_t j = b; j < e;) {
+        if (const std::size_t past = skipAttribute(j); past != j && past <= e) {
+            j = past;
+            continue;
+        }
+        out.push_back(j);
+        const std::size_t m = t.match(j);
+        j = (isOpen(j) || isPunct(j, "<")) && m != noMatch && m > j && m < e ? m + 1 : j + 1;
+    }
+}
+
+bool Reader::readParam(std::size_t b, std::size_t e, bool only, std::vector<ParamEntry> &params) {
+    std::vector<std::size_t> &elements = m_elements;
+    topLevel(b, e, elements);
+    if (elements.empty())
+        return fail(b < n ? b : e);
+    // A default value: "= nullptr", "= {}", "= std::function<void(int)>{}".
+    const auto equals =
+        std::find_if(elements.begin(), elements.end(), [this](std::size_t j) { return isPunct(j, "="); });
+    if (equals != elements.end()) {
+        if (isJava() || equals + 1 == elements.end() || equals == elements.begin())
+            return fail(*equals);
+        elements.erase(equals, elements.end());
+    }
+    if (elements.size() == 1 && isPunct(elements[0], "...") && !isJava()) {
+        params.push_back({"in", "...", ""});
+        return true;
+    }
+    if (only && cLike() && elements.size() == 1 && t.is(elements[0], "void"))
+        return true;
+    ParamEntry param;
+    bool receiver = false;
+    const bool read = cLike() ? readCParam(elements, b, param)
+                      : isD() ? readDParam(elements, b, param)
+                              : readJavaParam(elements, b, param, receiver);
+    if (!read)
+        return false;
+    if (!receiver)
+        params.push_back(std::move(param));
+    return true;
+}
+
+bool Reader::hasConst(const std::vector<std::size_t> &type, std::size_t from, std::size_t to) const {
+    for (std::size_t k = from; k < to; ++k)
+        if (t.is(type[k], "const"))
+            return true;
+    return false;
+}
+
+// The direction of a C or C++ parameter from its type's top-level tokens type[0, count), with
+// extraOp ("*", "&" or "") as the innermost declarator when the name was in parentheses. The
+// pointee or referent is what lies between the last pointer or reference and the one before.
+std::string Reader::cDirection(const std::vector<std::size_t> &type, std::size_t count,
+                               std::string_view extraOp, bool array) const {
+    std::size_t lastOp = noMatch, previousOp = noMatch;
+    for (std::size_t k = 0; k < count; ++k) {
+        if (isPunct(type[k], "*") || isPunct(type[k], "&") || isPunct(type[k], "&&")) {
+            if (isPunct(type[k], "*") && k > 0 && isPunct(type[k - 1], "::"))
+                return "in"; // a pointer to member
+            previousOp = lastOp;
+            lastOp = k;
+        }
+    }
+    std::string_view op = lastOp == noMatch ? std::string_view{} : t.spelling(type[lastOp]);
+    std::size_t levelFrom = previousOp == noMatch ? 0 : previousOp + 1, levelTo = lastOp;
+    if (!extraOp.empty()) {
+        op = extraOp;
+        levelFrom = lastOp == noMatch ? 0 : lastOp + 1;
+        levelTo = count;
+    }
+    if (array) // the elements: what follows the last pointer, or the whole type
+        return hasConst(type, lastOp == noMatch || !extraOp.empty() ? 0 : lastOp + 1, count) ? "in" : "inout";
+    if (op.empty() || op == "&&")
+        return "in";
+    return hasConst(type, levelFrom, levelTo) ? "in" : "inout";
+}
+
+bool Reader::readCParam(std::vector<std::size_t> &elements, std::size_t begin, ParamEntry &param) {
+    // A pack or C's "int..." loses its "...": "Args&&... args" reads as "Args&& args".
+    std::erase_if(elements, [this](std::size_t j) { return isPunct(j, "..."); });
+    const auto colon =
+        std::find_if(elements.begin(), elements.end(), [this](std::size_t j) { return isPunct(j, ":"); });
+    elements.erase(colon, elements.end()); // a bit width
+    bool array = false;
+    while (!elements.empty() && isPunct(elements.back(), "[")) {
+        elements.pop_back();
+        array = true;
+    }
+    if (elements.empty())
+        return fail(begin);
+    for (std::size_t j : elements) {
+        const bool fits = t.isWord(j) || isPunct(j, "::") || isPunct(j, "*") || isPunct(j, "&") ||
+                          isPunct(j, "&&") || isPunct(j, "^") || isPunct(j, "<") || isOpen(j);
+        if (!fits || isPunct(j, "{"))
+            return fail(j);
+    }
+    param.direction = "in";
+    // A declarator in parentheses: "void (*cb)(int)", "int (&a)[3]", "void (C::*m)()", "int (x)".
+    for (std::size_t d = 0; d < elements.size(); ++d) {
+        const std::size_t open = elements[d];
+        if (!isPunct(open, "(") || (d > 0 && oneOf(word(elements[d - 1]), cGroupWords)))
+            continue;
+        if (d >= 2 && t.isWord(elements[d - 1]) && !oneOf(word(elements[d - 1]), cBuiltins) &&
+            !oneOf(word(elements[d - 1]), cQualifiers)) {
+            param.name = std::string(t.spelling(elements[d - 1])); // a function: "int g(int)"
+            return true;
+        }
+        std::size_t p = open + 1, close = t.match(open);
+        std::string_view innerOp;
+        bool member = false;
+        for (;;) {
+            if (isPunct(p, "*") || isPunct(p, "&") || isPunct(p, "&&") || isPunct(p, "^")) {
+                if (innerOp.empty())
+                    innerOp = t.spelling(p);
+                ++p;
+            } else if (oneOf(word(p), cQualifiers) || isPunct(p, "...")) {
+                ++p;
+            } else if (t.isWord(p) && isPunct(p + 1, "::")) {
+                member = true;
+                p += 2;
+            } else if (isPunct(p, "(") && t.match(p) != noMatch && t.match(p) < close) {
+                close = t.match(p);
+                ++p;
+            } else {
+                break;
+            }
+        }
+        param.name = t.isWord(p) && p < close && !oneOf(word(p), cBuiltins) ? std::string(t.spelling(p)) : "";
+        const bool function = d + 1 < elements.size() && isPunct(elements[d + 1], "(");
+        const bool toArray = d + 1 < elements.size() && isPunct(elements[d + 1], "[");
+        if (member || function)
+            param.direction = "in";
+        else if (toArray)
+            param.direction = innerOp == "&&" ? "in" : cDirection(elements, d, "", true);
+        else
+            param.direction = cDirection(elements, d, innerOp, array);
+        return true;
+    }
+    // The last word is the name when a type comes before it: "const char *s", "unsigned n",
+    // "struct foo *p"; alone, or after only qualifiers ("const Foo", "struct foo", "size_t"),
+    // it is the type.
+    const std::size_t last = elements.size() - 1;
+    const std::string_view lastWord = word(elements[last]);
+    bool typeBefore = false;
+    for (std::size_t k = 0; k < last && !typeBefore; ++k) {
+        const std::size_t j = elements[k];
+        typeBefore = (t.isWord(j) && !oneOf(word(j), cQualifiers)) || isPunct(j, "*") || isPunct(j, "&") ||
+                     isPunct(j, "&&") || isPunct(j, "<") || isPunct(j, "(");
+    }
+    const bool named = !lastWord.empty() && !oneOf(lastWord, cBuiltins) && !oneOf(lastWord, cQualifiers) &&
+                       typeBefore && !isPunct(elements[last - 1], "::");
+    param.name = named ? std::string(lastWord) : "";
+    param.direction = cDirection(elements, named ? last : elements.size(), "", array);
+    return true;
+}
+
+bool Reader::readDParam(std::vector<std::size_t> &elements, std::size_t begin, ParamEntry &param) {
+    bool out = false, ref = false, constant = false;
+    std::size_t k = 0;
+    for (; k < elements.size(); ++k) {
+        const std::string_view w = word(elements[k]);
+        const bool constructor = // const(T) is part of the type
+            oneOf(w, {"const", "immutable", "inout", "shared"}) && k + 1 < elements.size() &&
+            isPunct(elements[k + 1], "(");
+        if (constructor || !oneOf(w, {"in", "out", "ref", "auto", "scope", "return", "lazy", "const",
+                                      "immutable", "inout", "shared", "final", "__gshared"}))
+            break;
+        out = out || w == "out";
+        ref = ref || w == "ref";
+        constant = constant || oneOf(w, {"in", "const", "immutable", "inout"});
+    }
+    elements.erase(elements.begin(), elements.begin() + static_cast<std::ptrdiff_t>(k));
+    if (!elements.empty() && isPunct(elements.back(), "..."))
+        elements.pop_back(); // "int[] a..."
+    if (elements.empty())
+        return fail(begin);
+    for (std::size_t e = 0; e < elements.size(); ++e) {
+        const std::size_t j = elements[e];
+        const bool afterBang = e > 0 && isPunct(elements[e - 1], "!");
+        const bool fits = t.isWord(j) || isPunct(j, ".") || isPunct(j, "!") || isPunct(j, "*") ||
+                          isPunct(j, "(") || isPunct(j, "[") ||
+                          (afterBang && t.tokens[j].kind != TokenKind::Punct);
+        if (!fits)
+            return fail(j);
+    }
+    const std::size_t last = elements.size() - 1;
+    const std::string_view lastWord = word(elements[last]);
+    const bool named = !lastWord.empty() && last > 0 && !oneOf(lastWord, dBuiltins) &&
+                       !isPunct(elements[last - 1], ".") && !isPunct(elements[last - 1], "!");
+    param.name = named ? std::string(lastWord) : "";
+    const std::size_t typeSize = named ? last : elements.size();
+    const bool constType = typeSize == 2 && oneOf(word(elements[0]), {"const", "immutable", "inout"}) &&
+                           isPunct(elements[1], "(");
+    param.direction = out ? "out" : ref && !constant && !constType ? "inout" : "in";
+    return true;
+}
+
+bool Reader::readJavaParam(std::vector<std::size_t> &elements, std::size_t begin, ParamEntry &param,
+                           bool &receiver) {
+    std::erase_if(elements, [this](std::size_t j) { return t.is(j, "final") || isPunct(j, "..."); });
+    while (!elements.empty() && isPunct(elements.back(), "["))
+        elements.pop_back(); // "int a[]"
+    if (elements.size() < 2)
+        return fail(elements.empty() ? begin : elements[0]);
+    for (std::size_t j : elements)
+        if (!t.isWord(j) && !isPunct(j, ".") && !isPunct(j, "<") && !isPunct(j, "["))
+            return fail(j);
+    const std::size_t last = elements.back();
+    if (!t.isWord(last) || isPunct(elements[elements.size() - 2], "."))
+        return fail(last);
+    receiver = t.is(last, "this");
+    param = {"in", std::string(t.spelling(last)), ""};
+    return true;
+}
+
+// The line the text ends on: "a\nb" and "a\nb\n" end on line 2.
+std::size_t endLine(std::string_view text) {
+    std::size_t lines = 1 + static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+    if (text.ends_with('\n'))
+        --lines;
+    return std::max<std::size_t>(lines, 1);
+}
+
+std::optional<CommentSpan> commentBefore(const Tokens &t, std::size_t first) {
+    const std::uint32_t begin = t.tokens[first].begin;
+    const std::uint32_t previousEnd = first > 0 ? t.tokens[first - 1].end : 0;
+    const std::size_t previousLine = first > 0 ? t.lastLine(first - 1) : 0;
+    auto it =
+        std::upper_bound(t.trivia.begin(), t.trivia.end(), begin,
+                         [](std::uint32_t offset, const Trivia &trivia) { return offset < trivia.begin; });
+    std::optional<CommentSpan> span;
+    std::size_t nextLine = t.tokens[first].line;
+    while (it != t.trivia.begin()) {
+        const Trivia &c = *--it;
+        if (c.directive || c.begin < previousEnd || c.firstLine <= previousLine || c.lastLine + 1 < nextLine)
+            break;
+        if (!span)
+            span = CommentSpan{c.begin, c.end, c.firstLine, c.lastLine};
+        span->begin = c.begin;
+        span->firstLine = c.firstLine;
+        nextLine = c.firstLine;
+    }
+    return span;
+}
+
+Declaration declarationOf(const Tokens &t, Found &found) {
+    Declaration declaration;
+    declaration.request = std::move(found.request);
+    declaration.firstLine = t.tokens[found.first].line;
+    declaration.lastLine = t.lastLine(found.last);
+    declaration.comment = commentBefore(t, found.first);
+    return declaration;
+}
+
+void checkSize(std::string_view text) {
+    if (text.size() >= UINT32_MAX)
+        throw ReadError("the text is too long to read (4 GiB or more)");
+}
+
+} // namespace
+
+std::optional<Language> languageNamed(std::string_view name) {
+    if (name == "c")
+        return Language::C;
+    if (name == "cpp")
+        return Language::Cpp;
+    if (name == "d")
+        return Language::D;
+    if (name == "java")
+        return Language::Java;
+    return std::nullopt;
+}
+
+Language guessLanguage(std::string_view text) {
+    checkSize(text);
+    const Tokens t = tokenize(text, Language::Cpp);
+    int java = 0, d = 0, cpp = 0;
+    const auto punct = [&t](std::size_t i, std::string_view s) {
+        return i < t.size() && t.tokens[i].kind == TokenKind::Punct && t.spelling(i) == s;
+    };
+    for (std::size_t i = 0; i < t.size(); ++i) {
+        const std::string_view s = t.spelling(i);
+        if (t.tokens[i].kind == TokenKind::Word) {
+            if (oneOf(s, {"throws", "extends", "implements", "boolean", "synchronized", "native",
+                          "instanceof", "transient", "String", "strictfp"}))
+                ++java;
+            else if (oneOf(s, {"immutable", "nothrow", "pure", "ref", "lazy", "inout", "delegate", "module",
+                               "alias", "mixin", "ubyte", "ushort", "uint", "ulong", "dchar", "wchar",
+                               "real"}) ||
+                     (oneOf(s, {"in", "out", "scope"}) && t.isWord(i + 1)) ||
+                     (s == "this" && punct(i + 1, "(")))
+                ++d;
+            else if (oneOf(s, {"template", "typename", "namespace", "virtual", "override", "noexcept",
+                               "constexpr", "operator", "nullptr", "explicit", "friend", "decltype"}))
+                ++cpp;
+            else if (oneOf(s, {"public", "private", "protected"}) && !punct(i + 1, ":") &&
+                     !punct(i - 1, ":") && !punct(i - 1, ",")) {
+                ++java;
+                ++d;
+            }
+        } else if (s == "@" && t.isWord(i + 1)) {
+            if (oneOf(t.spelling(i + 1),
+                      {"safe", "trusted", "system", "nogc", "property", "disable", "live"}))
+                ++d;
+            else
+                ++java;
+        } else if (s == "::" || s == "&" || s == "&&" || (s == "[" && punct(i + 1, "["))) {
+            ++cpp;
+        } else if (s == "!" && i > 0 && t.isWord(i - 1) && (punct(i + 1, "(") || t.isWord(i + 1))) {
+            ++d;
+        } else if (s == "[" && punct(i + 1, "]") && i > 0 && t.isWord(i - 1) && t.isWord(i + 2)) {
+            ++java;
+            ++d;
+        } else if (s == "(" && i > 0 && t.isWord(i - 1) && t.match(i) != noMatch &&
+                   punct(t.match(i) + 1, "(") && t.isWord(i + 1)) {
+            ++d; // "void f(T)(T x)"
+        }
+    }
+    if (java > cpp && java >= d)
+        return Language::Java;
+    if (d > cpp && d > java)
+        return Language::D;
+    return Language::Cpp;
+}
+
+Declaration readDeclaration(std::string_view text, Language language) {
+    checkSize(text);
+    const Tokens tokens = tokenize(text, language);
+    Reader reader(tokens, language);
+    Found found;
+    if (!reader.read(0, found)) {
+        const std::size_t stop = reader.stop();
+        const std::size_t line = stop < tokens.size() ? tokens.tokens[stop].line : endLine(text);
+        throw ReadError("no declaration found (reading stopped at line " + std::to_string(line) + ")");
+    }
+    return declarationOf(tokens, found);
+}
+
+std::vector<Declaration> findDeclarations(std::string_view buffer, Language language) {
+    checkSize(buffer);
+    const Tokens t = tokenize(buffer, language);
+    Reader reader(t, language);
+    std::vector<Declaration> declarations;
+    const std::size_t n = t.size();
+    const auto punct = [&t](std::size_t i, std::string_view s) {
+        return i < t.size() && t.tokens[i].kind == TokenKind::Punct && t.spelling(i) == s;
+    };
+    // Blocks whose statements are declarations too: namespaces, extern "C", D's attribute,
+    // version and static if blocks.
+    const auto opensBlock = [&](std::size_t from, std::size_t brace) {
+        const std::string_view first = t.isWord(from) ? t.spelling(from) : std::string_view{};
+        if (oneOf(first, {"namespace", "inline", "extern", "export"}))
+            return true;
+        return language == Language::D &&
+               (oneOf(first, {"version", "debug", "static", "else", "public", "private", "protected",
+                              "package", "nothrow", "pure", "shared", "__gshared", "final", "override"}) ||
+                punct(from, "@")) &&
+               brace > from;
+    };
+    std::size_t i = 0;
+    while (i < n) {
+        if (punct(i, "}") || punct(i, ";")) {
+            ++i;
+            continue;
+        }
+        Found found;
+        if (reader.read(i, found)) {
+            const std::size_t body = found.body;
+            const std::size_t last = found.last;
+            declarations.push_back(declarationOf(t, found));
+            i = body != noMatch ? body + 1 : last + 1;
+            continue;
+        }
+        // Not a declaration: pass over the statement, entering the blocks that hold declarations.
+        std::size_t j = reader.skipLabels(i);
+        if (j == i)
+            for (; j < n && !punct(j, ";") && !punct(j, "{") && !punct(j, "}");)
+                j = (punct(j, "(") || punct(j, "[") || punct(j, "<")) && t.match(j) != noMatch
+                        ? t.match(j) + 1
+                        : j + 1;
+        if (punct(j, "{"))
+            j = opensBlock(i, j) || t.match(j) == noMatch ? j + 1 : t.match(j) + 1;
+        i = std::max(j, i + 1);
+    }
+    return declarations;
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "core/Orvex/Exception.h"
+#include "core/doc/request.h"
+#include "core/read/tokens.h"
+
+#include <cstddef>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+// A text that holds no declaration the reader knows:
+// "no declaration found (reading stopped at line 3)".
+class ReadError : public Orvex::Exception {
+public:
+    using Orvex::Exception::Exception;
+};
+
+// "c", "cpp", "d" or "java"; nothing for any other name.
+std::optional<Language> languageNamed(std::string_view name);
+
+// The language a text looks written in: D or Java when it holds words or shapes only they use
+// (ref, immutable, "void f(T)(T x)"; throws, extends, String), else C++, which also reads C.
+Language guessLanguage(std::string_view text);
+
+// A comment right before a declaration, as it stands in the text: bytes [begin, end) and 1-based
+// lines. A run of line comments on consecutive lines is one comment.
+struct CommentSpan {
+    std::size_t begin = 0, end = 0;
+    std::size_t firstLine = 0, lastLine = 0;
+
+    bool operator==(const CommentSpan &) const = default;
+};
+
+struct Declaration {
+    // Kind, parameters (descriptions empty) and exceptions; a comment reader fills in the rest.
+    DocumentRequest request;
+    // 1-based lines: from its first word (after comments and access labels such as "public:") to
+    // its end: the ";", the body's "}", or the last word of the text.
+    std::size_t firstLine = 0, lastLine = 0;
+    // The comment that ends on the line before the declaration or on its first line, with no
+    // blank line, code or preprocessor line between.
+    std::optional<CommentSpan> comment;
+};
+
+// Reads the declaration at the start of the text (comments, blank lines and access labels may
+// come first). Throws ReadError when there is none:
+// readDeclaration("void f(const char *s, int n[]);", Language::C) gives a function with
+// parameters s (in) and n (inout).
+Declaration readDeclaration(std::string_view text, Language language);
+
+// Every function and class declaration of a source buffer, in order: at file level, in
+// namespaces and extern "C" blocks, and in class bodies; function bodies are skipped. What is
+// not a declaration is passed over.
+std::vector<Declaration> findDeclarations(std::string_view buffer, Language language);

@@ -1,0 +1,460 @@
+#include "core/read/declaration.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// A row's parameters as "in s, inout n, in -" ("-" for an unnamed one), its exceptions as "A, b.C".
+std::string describe(const std::vector<ParamEntry> &params) {
+    std::string text;
+    for (const ParamEntry &param : params)
+        text += (text.empty() ? "" : ", ") + param.direction + " " + (param.name.empty() ? "-" : param.name);
+    return text;
+}
+
+std::string describe(const std::vector<ExceptionEntry> &throws) {
+    std::string text;
+    for (const ExceptionEntry &entry : throws)
+        text += (text.empty() ? "" : ", ") + entry.type;
+    return text;
+}
+
+constexpr DocumentKind function = DocumentKind::Function, type = DocumentKind::Class;
+
+struct Row {
+    const char *name;
+    std::string text;
+    DocumentKind kind = function;
+    std::string params = {};
+    std::string throws = {};
+};
+
+const std::vector<Row> cRows = {
+    {"(void) gives none", "int f(void);"},
+    {"() gives none", "int f();"},
+    {"struct pointers", "struct foo *make(struct foo *p, const struct bar *q);", function, "inout p, in q"},
+    {"a type alone is unnamed", "size_t strlen(const char *);", function, "in -"},
+    {"builtin types alone", "void f(unsigned, unsigned long n, long double);", function, "in -, in n, in -"},
+    {"variadic", "int printf(const char *restrict format, ...);", function, "in format, in ..."},
+    {"arrays", "void f(int buf[10], const int c[], char *argv[], char *const names[]);", function,
+     "inout buf, in c, inout argv, in names"},
+    {"pointer levels", "void f(char *const p, const char **list, char const *s, void *data);", function,
+     "inout p, inout list, in s, inout data"},
+    {"typedef'd pointer passes by value", "void use(HANDLE h, LPCSTR s);", function, "in h, in s"},
+    {"function pointers, named and not",
+     "void qsort(void *base, size_t n, int (*compar)(const void *, const void *), void (*)(void));", function,
+     "inout base, in n, in compar, in -"},
+    {"system header macros", "extern int fclose (FILE *__stream) __THROW __nonnull ((1));", function,
+     "inout __stream"},
+    {"restrict pointers",
+     "extern char *strcpy (char *__restrict __dest, const char *__restrict __src)\n"
+     "     __THROW __nonnull ((1, 2));",
+     function, "inout __dest, in __src"},
+    {"export macro", "SQLITE_API int sqlite3_open(const char *filename, sqlite3 **ppDb);", function,
+     "in filename, inout ppDb"},
+    {"unnamed among named",
+     "SQLITE_API int sqlite3_exec(sqlite3*, const char *sql, int (*callback)(void*,int,char**,char**), void "
+     "*, "
+     "char **errmsg);",
+     function, "inout -, in sql, in callback, inout -, inout errmsg"},
+    {"returns a function pointer", "void (*signal(int sig, void (*func)(int)))(int);", function,
+     "in sig, in func"},
+    {"parenthesised name", "int (getc)(FILE *stream);", function, "inout stream"},
+    {"multi-line with a body", "int\nmain(int argc, /* count */\n     char *argv[])\n{\n    return 0;\n}",
+     function, "in argc, inout argv"},
+    {"attribute after", "void fatal(const char *msg) __attribute__((noreturn));", function, "in msg"},
+    {"struct", "struct point { int x, y; };", type},
+    {"typedef'd union", "typedef union value { int i; double d; } value_t;", type},
+    {"enum", "enum color { RED, GREEN };", type},
+};
+
+const std::vector<Row> cppRows = {
+    {"[[nodiscard]] and storage words", "[[nodiscard]] static inline constexpr int f(int x) noexcept;",
+     function, "in x"},
+    {"template head",
+     "template <typename T, typename = std::enable_if_t<std::is_integral_v<T>>>\nT clamp(T v, const T &lo, "
+     "const T "
+     "&hi);",
+     function, "in v, in lo, in hi"},
+    {"commas, braces and parentheses in defaults",
+     "void f(std::map<int, std::pair<a, b>> m = {}, std::function<void(int)> cb = "
+     "std::function<void(int)>{},\n"
+     "       int n = (1 > 2), std::vector<int> v = {1, 2, 3});",
+     function, "in m, in cb, in n, in v"},
+    {"a less-than in a default", "void f(int a = b < c, int d = 0);", function, "in a, in d"},
+    {"strings in defaults",
+     R"t(void f(char c = ',', const char *s = "),(", const char *r = R"x(a)", "b)x");)t", function,
+     "in c, in s, in r"} // namespace
+    ,
+    {"pack", "template <typename... Args> void emplace(Args &&...args);", function, "in args"},
+    {"operator()", "bool operator()(const Key &a, const Key &b) const;", function, "in a, in b"},
+    {"operator<<", "friend std::ostream &operator<<(std::ostream &os, const Point &p);", function,
+     "inout os, in p"},
+    {"operator<", "bool operator<(const Point &other) const noexcept;", function, "in other"},
+    {"operator<=>", "auto operator<=>(const Point &) const = default;", function, "in -"},
+    {"operator[] and operator new[]",
+     "void *operator new[](std::size_t size, const std::nothrow_t &) noexcept;", function, "in size, in -"},
+    {"user-defined literal", "constexpr Length operator\"\"_km(long double value);", function, "in value"},
+    {"conversion operators", "explicit operator bool() const noexcept;"},
+    {"conversion to a pointer", "operator const char *() const;"},
+    {"destructor", "virtual ~Widget() = default;"},
+    {"constructor with an initialiser list",
+     "Widget::Widget(QWidget *parent, int flags)\n    : QWidget(parent), m_flags{flags}, m_list()\n{\n    "
+     "setup();\n}",
+     function, "inout parent, in flags"},
+    {"function-try-block", "Foo::Foo(int x) try : m_x(x) {} catch (...) {}", function, "in x"},
+    {"trailing return type", "auto add(int a, int b) -> decltype(a + b);", function, "in a, in b"},
+    {"noexcept with an expression", "void swap(T &a, T &b) noexcept(noexcept(a.swap(b)));", function,
+     "inout a, inout b"},
+    {"dynamic exception specification", "void f() throw(std::bad_alloc, io::error);", function, "",
+     "std::bad_alloc, io::error"},
+    {"throw() lists none", "void f() throw();"},
+    {"pure virtual", "virtual void draw(QPainter &painter) const = 0;", function, "inout painter"},
+    {"deleted, unnamed", "Widget(const Widget &) = delete;", function, "in -"},
+    {"rvalue reference", "Widget(Widget &&other) noexcept;", function, "in other"},
+    {"macros before the return type", "Q_CORE_EXPORT Q_DECL_DEPRECATED_X(\"use g()\") void f(int x);",
+     function, "in x"},
+    {"access label", "public:\n    static void f(int *p);", function, "inout p"},
+    {"extern \"C\"", "extern \"C\" int f(int x);", function, "in x"},
+    {"pointers to members", "void call(int Foo::*field, void (Foo::*method)(int) const);", function,
+     "in field, in method"},
+    {"references and pointers to arrays", "void f(int (&a)[3], const int (&b)[3], int (*c)[4]);", function,
+     "inout a, in b, inout c"},
+    {"pointer to const pointer", "void f(const T *const *p, T **q, T *const *r);", function,
+     "in p, inout q, in r"},
+    {"const inside template arguments", "void f(std::vector<const int> &v, const std::vector<int> &w);",
+     function, "inout v, in w"},
+    {"explicit specialisation", "template <> void print<int>(int value);", function, "in value"},
+    {"requires clauses", "template <class T> requires std::integral<T> T twice(T v) requires(sizeof(T) > 1);",
+     function, "in v"},
+    {"multi-line template",
+     "template <typename K,\n          typename V>\nstd::map<K, V>\nmerge(const std::map<K, V> &a,\n      "
+     "std::map<K, V> &b)\n{\n    return a;\n}",
+     function, "in a, inout b"},
+    {"class with an export macro and a base", "class Q_CORE_EXPORT QString : public QBase {", type},
+    {"enum class", "enum class Color : std::uint8_t { Red };", type},
+    {"class template", "template <typename T>\nclass List;", type},
+    {"struct with attribute", "struct [[nodiscard]] alignas(8) Result final {", type},
+};
+
+const std::vector<Row> dRows = {
+    {"out, ref and auto ref", "void f(out int o, ref int r, auto ref T ar, int v);", function,
+     "out o, inout r, inout ar, in v"},
+    {"refs to const types",
+     "void f(in ref S a, const ref S b, ref const(S) c, ref immutable(S) d, ref inout(S) e, ref const S g);",
+     function, "in a, in b, in c, in d, in e, in g"},
+    {"a ref to a slice of const elements is inout", "void f(ref const(char)[] s, ref string t);", function,
+     "inout s, inout t"},
+    {"scope, return and lazy", "int* f(scope int* p, return ref int r, lazy string msg);", function,
+     "in p, inout r, in msg"},
+    {"template parameters, constraint, variadic", "void f(T)(T x, T[] more...) if (isNumeric!T)", function,
+     "in x, in more"},
+    {"C-style variadic", "extern (C) int printf(const char* format, ...);", function, "in format, in ..."},
+    {"unnamed", "void f(int, string, const(char)*);", function, "in -, in -, in -"},
+    {"attributes and a const(T) return", "@property ref const(T) front() const @safe pure nothrow return;"},
+    {"constructor", "this(int x, string name) @safe;", function, "in x, in name"},
+    {"delegate", "int opApply(scope int delegate(ref int) dg);", function, "in dg"},
+    {"qualified and instantiated types",
+     "void f(std.stdio.File file, Nullable!int n, Tuple!(int, string) t);", function, "in file, in n, in t"},
+    {"contracts", "int div(int a, int b)\nin (b != 0)\nout (r; r >= 0)\ndo\n{\n    return a / b;\n}",
+     function, "in a, in b"},
+    {"defaults", "void f(int a = 1, string s = \"x,y\", int[] b = [1, 2]);", function, "in a, in s, in b"},
+    {"attribute label", "private:\n@safe:\nvoid f(ref int x);", function, "inout x"},
+    {"class template", "class Stack(T) : Base if (isNumeric!T) {", type},
+    {"template", "template Foo(T) {", type},
+    {"mixin template", "mixin template Bar() {", type},
+    {"struct, interface, enum", "struct S;\ninterface I {}\nenum E : int { a }", type},
+};
+
+const std::vector<Row> javaRows = {
+    {"generics",
+     "public static <K, V extends Comparable<? super V>> Map<K, List<V>> group(Map<K, List<V>> m, "
+     "Comparator<? "
+     "super K> c)",
+     function, "in m, in c"},
+    {"final and annotated parameters",
+     "void f(final int x, @Nullable String s, final @NonNull List<String> list)", function,
+     "in x, in s, in list"},
+    {"varargs and arrays", "static int sum(int base, int[] more, int legacy[], int... n)", function,
+     "in base, in more, in legacy, in n"},
+    {"throws", "void read(Path p) throws IOException, java.io.UncheckedIOException {", function, "in p",
+     "IOException, java.io.UncheckedIOException"},
+    {"annotations before", "@Override\n@Deprecated(since = \"9\")\npublic String toString()"},
+    {"constructor", "public Point(int x, int y) {\n    this.x = x;\n}", function, "in x, in y"},
+    {"interface method", "List<T> items(int limit);", function, "in limit"},
+    {"annotation element with a default", "String value() default \"\";"},
+    {"receiver parameter", "void f(Foo this, int x)", function, "in x"},
+    {"class", "public final class Foo<T extends Comparable<T>> extends Bar implements Baz, Qux {", type},
+    {"record", "public record Point(int x, int y) implements Shape {", type},
+    {"interface", "interface Shape extends Comparable<Shape> {", type},
+    {"enum", "enum Color { RED, GREEN }", type},
+    {"annotation type", "public @interface Marker {}", type},
+};
+
+void checkRows(const std::vector<Row> &rows, Language language) {
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        try {
+            const Declaration declaration = readDeclaration(row.text, language);
+            EXPECT_EQ(declaration.request.kind, row.kind);
+            EXPECT_EQ(describe(declaration.request.params), row.params);
+            EXPECT_EQ(describe(declaration.request.throws), row.throws);
+        } catch (const ReadError &error) {
+            ADD_FAILURE() << error.what();
+        }
+    }
+}
+
+TEST(Declaration, C) {
+    checkRows(cRows, Language::C);
+}
+
+TEST(Declaration, Cpp) {
+    checkRows(cppRows, Language::Cpp);
+}
+
+TEST(Declaration, D) {
+    checkRows(dRows, Language::D);
+}
+
+TEST(Declaration, Java) {
+    checkRows(javaRows, Language::Java);
+}
+
+// What comes before a declaration changes neither what is read nor its span, only its lines: a
+// doc comment is kept aside as its comment, a preprocessor line is passed over.
+TEST(Declaration, LeadingCommentsAndLines) {
+    const std::pair<const std::vector<Row> *, Language> tables[] = {
+        {&cRows, Language::C}, {&cppRows, Language::Cpp}, {&dRows, Language::D}, {&javaRows, Language::Java}};
+    for (const auto &[rows, language] : tables)
+        for (const Row &row : *rows) {
+            SCOPED_TRACE(row.name);
+            const Declaration plain = readDeclaration(row.text, language);
+            const std::string comment =
+                language == Language::D ? "/++\n + Doc.\n +/\n" : "/**\n * Doc.\n */\n";
+            const Declaration commented = readDeclaration(comment + row.text, language);
+            EXPECT_EQ(commented.request, plain.request);
+            EXPECT_EQ(commented.firstLine, plain.firstLine + 3);
+            EXPECT_EQ(commented.lastLine, plain.lastLine + 3);
+            // An access label between them makes it no comment of the declaration.
+            EXPECT_EQ(commented.comment, plain.firstLine == 1
+                                             ? std::optional(CommentSpan{0, comment.size() - 1, 1, 3})
+                                             : std::nullopt);
+            EXPECT_EQ(plain.comment, std::nullopt);
+            if (language == Language::C || language == Language::Cpp) {
+                const Declaration directive =
+                    readDeclaration(comment + "#include <x.h>\n\n" + row.text, language);
+                EXPECT_EQ(directive.request, plain.request);
+                EXPECT_EQ(directive.comment, std::nullopt);
+            }
+        }
+}
+
+TEST(Declaration, Lines) {
+    const struct {
+        const char *name;
+        Language language;
+        std::string text;
+        std::size_t first, last;
+    } rows[] = {
+        {"one line", Language::Cpp, "void f(int x);", 1, 1},
+        {"after blank lines and a label", Language::Cpp, "\n\npublic:\n  void f(\n    int x) const;\n", 4, 5},
+        {"body included", Language::Cpp, "void f()\n{\n}\nint g();", 1, 3},
+        {"no end", Language::Cpp, "void f(int x)\n  const\n", 1, 2},
+        {"multi-line string in D", Language::D, "void f(string s = \"a\nb\");", 1, 2},
+    };
+    for (const auto &row : rows) {
+        const Declaration declaration = readDeclaration(row.text, row.language);
+        EXPECT_EQ(declaration.firstLine, row.first) << row.name;
+        EXPECT_EQ(declaration.lastLine, row.last) << row.name;
+    }
+}
+
+TEST(Declaration, Comments) {
+    const struct {
+        const char *name;
+        std::string text;
+        std::optional<CommentSpan> comment;
+    } rows[] = {
+        {"line comments on consecutive lines", "/// a\n/// b\nvoid f();", CommentSpan{0, 11, 1, 2}},
+        {"on the declaration's line", "/** a */ void f();", CommentSpan{0, 8, 1, 1}},
+        {"a blank line between", "/** a */\n\nvoid f();", std::nullopt},
+        {"only the run next to it", "// a\n\n// b\nvoid f();", CommentSpan{6, 10, 3, 3}},
+        {"after an access label", "/** no */\npublic:\n/** yes */\nvoid f();", CommentSpan{18, 28, 3, 3}},
+    };
+    for (const auto &row : rows)
+        EXPECT_EQ(readDeclaration(row.text, Language::Cpp).comment, row.comment) << row.name;
+}
+
+TEST(Declaration, Errors) {
+    const struct {
+        const char *name;
+        Language language;
+        std::string text;
+        std::size_t line;
+    } rows[] = {
+        {"empty", Language::Cpp, "", 1},
+        {"only comments", Language::Cpp, "// a\n/* b */\n", 2},
+        {"a variable", Language::Cpp, "\n\n  int x = 5;\n", 3},
+        {"a call", Language::Cpp, "foo(1, 2);", 1},
+        {"a statement", Language::Cpp, "return f(x);", 1},
+        {"an expression for a parameter", Language::Cpp, "void f(a + b);", 1},
+        {"an empty parameter", Language::Cpp, "void f(int,\n       );", 2},
+        {"unclosed parameters", Language::Cpp, "void f(int x,\n       int y", 1},
+        {"unclosed exception list", Language::Cpp, "void f()\nthrow(A,", 2},
+        {"a pointer to a function", Language::C, "int (*fp)(int);", 1},
+        {"a function type", Language::C, "typedef int handler(int);", 1},
+        {"a namespace", Language::Cpp, "namespace foo {\nvoid f();\n}", 1},
+        {"a lambda", Language::Cpp, "auto f = [](int x) { return x; };", 1},
+        {"a Java parameter without a name", Language::Java, "void f(int);", 1},
+        {"a Java default value", Language::Java, "void f(int x = 1);", 1},
+        {"an empty throws clause", Language::Java, "void f() throws {", 1},
+        {"a D alias", Language::D, "alias fp = void function(int);", 1},
+        {"only brackets", Language::Cpp, "((((\n", 1},
+        {"only angles", Language::Cpp, "<<<<<<", 1},
+        {"NUL bytes", Language::Cpp, std::string(8, '\0'), 1},
+        {"invalid UTF-8", Language::Cpp, "\xff\xfe\x80", 1},
+    };
+    for (const auto &row : rows) {
+        try {
+            readDeclaration(row.text, row.language);
+            ADD_FAILURE() << row.name << ": no error";
+        } catch (const ReadError &error) {
+            EXPECT_EQ(std::string(error.what()),
+                      "no declaration found (reading stopped at line " + std::to_string(row.line) + ")")
+                << row.name;
+        }
+    }
+}
+
+TEST(Declaration, LanguageNames) {
+    EXPECT_EQ(languageNamed("c"), Language::C);
+    EXPECT_EQ(languageNamed("cpp"), Language::Cpp);
+    EXPECT_EQ(languageNamed("d"), Language::D);
+    EXPECT_EQ(languageNamed("java"), Language::Java);
+    EXPECT_EQ(languageNamed("C++"), std::nullopt);
+    EXPECT_EQ(languageNamed(""), std::nullopt);
+}
+
+TEST(Declaration, GuessLanguage) {
+    const struct {
+        const char *text;
+        Language language;
+    } rows[] = {
+        {"void f(int x);", Language::Cpp},
+        {"int f(const char *s, size_t n);", Language::Cpp},
+        {"std::string f(const Foo &x) const;", Language::Cpp},
+        {"void f(ref int x);", Language::D},
+        {"void f(T)(T x);", Language::D},
+        {"void f(immutable(char)[] s) @safe;", Language::D},
+        {"public void f(String s) throws IOException", Language::Java},
+        {"@Override public String toString()", Language::Java},
+        {"public static void main(String[] args)", Language::Java},
+        {"class Foo : public Bar {", Language::Cpp},
+    };
+    for (const auto &row : rows)
+        EXPECT_EQ(guessLanguage(row.text), row.language) << row.text;
+}
+
+// The rows that end a statement, one after another in one buffer, are found as they are read
+// alone; their members are found too.
+TEST(Declaration, FindInABuffer) {
+    const std::string buffer = "// file header\n"
+                               "#include <vector>\n"
+                               "namespace app {\n"
+                               "/// A widget.\n"
+                               "class Widget : public Base {\n"
+                               "    Q_OBJECT\n"
+                               "public:\n"
+                               "    /** Makes one. */\n"
+                               "    explicit Widget(QWidget *parent = nullptr);\n"
+                               "    int size() const { return m_size; } // inline\n"
+                               "    void resize(int width, int &height);\n"
+                               "private:\n"
+                               "    int m_size = 0;\n"
+                               "};\n"
+                               "\n"
+                               "int helper(const char *s)\n"
+                               "{\n"
+                               "    if (s) { call(s, 1); }\n"
+                               "    return 0;\n"
+                               "}\n"
+                               "} // namespace app\n";
+    const std::vector<Declaration> found = findDeclarations(buffer, Language::Cpp);
+    const struct {
+        DocumentKind kind;
+        std::string params;
+        std::size_t first, last;
+        std::optional<std::pair<std::size_t, std::size_t>> comment;
+    } expected[] = {
+        {type, "", 5, 14, std::pair<std::size_t, std::size_t>{4, 4}},
+        {function, "inout parent", 9, 9, std::pair<std::size_t, std::size_t>{8, 8}},
+        {function, "", 10, 10, std::nullopt},
+        {function, "in width, inout height", 11, 11, std::nullopt},
+        {function, "in s", 16, 20, std::nullopt},
+    };
+    ASSERT_EQ(found.size(), std::size(expected));
+    for (std::size_t i = 0; i < found.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(found[i].request.kind, expected[i].kind);
+        EXPECT_EQ(describe(found[i].request.params), expected[i].params);
+        EXPECT_EQ(found[i].firstLine, expected[i].first);
+        EXPECT_EQ(found[i].lastLine, expected[i].last);
+        ASSERT_EQ(found[i].comment.has_value(), expected[i].comment.has_value());
+        if (found[i].comment) {
+            EXPECT_EQ(found[i].comment->firstLine, expected[i].comment->first);
+            EXPECT_EQ(found[i].comment->lastLine, expected[i].comment->second);
+        }
+    }
+}
+
+TEST(Declaration, FindTheRowsInOneBuffer) {
+    const std::pair<const std::vector<Row> *, Language> tables[] = {
+        {&cRows, Language::C}, {&cppRows, Language::Cpp}, {&dRows, Language::D}, {&javaRows, Language::Java}};
+    for (const auto &[rows, language] : tables) {
+        std::string buffer;
+        std::vector<const Row *> complete;
+        for (const Row &row : *rows)
+            if ((row.text.ends_with(';') || row.text.ends_with('}')) && row.kind == function) {
+                buffer += row.text + "\n";
+                complete.push_back(&row);
+            }
+        const std::vector<Declaration> found = findDeclarations(buffer, language);
+        ASSERT_EQ(found.size(), complete.size()) << buffer;
+        for (std::size_t i = 0; i < found.size(); ++i) {
+            EXPECT_EQ(describe(found[i].request.params), complete[i]->params) << complete[i]->name;
+            EXPECT_EQ(describe(found[i].request.throws), complete[i]->throws) << complete[i]->name;
+        }
+    }
+}
+
+// Shapes that were once read wrongly.
+TEST(Declaration, Regression) {
+    const struct {
+        const char *name;
+        Language language;
+        std::string text;
+        std::string params;
+    } rows[] = {
+        // A builtin type word took the following "(" as its own argument and skipped it.
+        {"declarator group after void", Language::C, "void (*at(int n))(void);", "in n"},
+        // A macro call rejected as the function made every macro after it be tried again.
+        {"several macros with arguments", Language::Cpp, "A(1) B(2) C(3) int f(int x);", "in x"},
+        // A parenthesised name was taken for "(*name)".
+        {"pointer declarator is not a parenthesised name", Language::C, "int (*fp)(int);\nint (g)(int y);",
+         "!"},
+    };
+    for (const auto &row : rows) {
+        try {
+            EXPECT_EQ(describe(readDeclaration(row.text, row.language).request.params), row.params)
+                << row.name;
+        } catch (const ReadError &) {
+            EXPECT_EQ(row.params, "!") << row.name;
+        }
+    }
+}
+
+} // namespace
