@@ -1,7 +1,10 @@
 // remarkist-render: the comment for one JSON request on stdout, for editors, scripts and checks.
 // Exit status 0 on success, 1 when the comment cannot be built, 2 for bad usage or a bad request.
 
+#include "render/read.h"
 #include "render/request.h"
+
+#include "core/read/declaration.h"
 
 #include "core/misc/date.h"
 
@@ -21,11 +24,14 @@ constexpr std::string_view usage =
     "usage: remarkist-render [--settings FILE] [--lf] [FILE]\n"
     "       remarkist-render date [--settings FILE] [--at YYYY-MM-DDTHH:MM:SS] [--format TEMPLATE]\n"
     "       remarkist-render settings [--settings FILE]\n"
+    "       remarkist-render read [--language c|cpp|d|java] [FILE]\n"
     "\n"
     "Reads one request (JSON) from FILE or standard input and writes its comment, lines joined\n"
     "with CR LF and no line break after the last (--lf: LF, and one at the end).\n"
     "date prints the date text for the DateFormat setting (or TEMPLATE) now or at the given\n"
     "local time; settings prints the settings in force as JSON.\n"
+    "read prints the request (JSON) for the declaration in FILE or standard input: its kind,\n"
+    "parameters with their directions, and exceptions; the language is recognised when not given.\n"
     "Settings come from setting.dat in the current directory when it is there, else from\n"
     "$XDG_CONFIG_HOME/remarkist/setting.dat (~/.config/remarkist/), or from FILE.\n";
 
@@ -39,11 +45,11 @@ public:
     throw UsageError(message + " (see remarkist-render --help)");
 }
 
-enum class Command { Render, Date, Settings };
+enum class Command { Render, Date, Settings, Read };
 
 struct Options {
     Command command = Command::Render;
-    std::optional<std::string> settings, at, format, file;
+    std::optional<std::string> settings, at, format, file, language;
     bool lf = false;
 };
 
@@ -59,6 +65,7 @@ const OptionSpec optionSpecs[] = {
     {"--lf", {Command::Render}, nullptr, &Options::lf},
     {"--at", {Command::Date}, &Options::at, nullptr},
     {"--format", {Command::Date}, &Options::format, nullptr},
+    {"--language", {Command::Read}, &Options::language, nullptr},
 };
 
 std::string inQuotes(std::string_view text) {
@@ -77,8 +84,10 @@ const OptionSpec *findOption(std::string_view name, Command command) {
 std::optional<Options> parseArguments(std::vector<std::string_view> args) {
     Options options;
     std::string prefix;
-    if (!args.empty() && (args.front() == "date" || args.front() == "settings")) {
-        options.command = args.front() == "date" ? Command::Date : Command::Settings;
+    if (!args.empty() && (args.front() == "date" || args.front() == "settings" || args.front() == "read")) {
+        options.command = args.front() == "date"       ? Command::Date
+                          : args.front() == "settings" ? Command::Settings
+                                                       : Command::Read;
         prefix = std::string(args.front()) + ": ";
         args.erase(args.begin());
     }
@@ -106,7 +115,8 @@ std::optional<Options> parseArguments(std::vector<std::string_view> args) {
             } else {
                 badUsage(prefix + inQuotes(name) + " needs a value");
             }
-        } else if (options.command == Command::Render && !options.file) {
+        } else if ((options.command == Command::Render || options.command == Command::Read) &&
+                   !options.file) {
             options.file = std::string(arg);
         } else {
             badUsage(prefix + "unexpected argument " + inQuotes(arg));
@@ -248,6 +258,13 @@ std::string settingsCommand() {
     return settings.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
 }
 
+std::string readDeclarationCommand(const Options &options) {
+    std::optional<Language> language;
+    if (options.language && !(language = languageNamed(*options.language)))
+        badUsage("read: unknown language " + inQuotes(*options.language) + " (expected c, cpp, d or java)");
+    return readCommand(readFile(options.file.value_or("-")), language);
+}
+
 void write(std::string_view text) {
     if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0)
         throw std::runtime_error(std::string("cannot write the output: ") + std::strerror(errno));
@@ -259,7 +276,8 @@ int run(std::vector<std::string_view> args) {
         write(usage);
         return 0;
     }
-    loadSettings(*options);
+    if (options->command != Command::Read)
+        loadSettings(*options);
     switch (options->command) {
     case Command::Render:
         write(renderCommand(*options));
@@ -269,6 +287,9 @@ int run(std::vector<std::string_view> args) {
         break;
     case Command::Settings:
         write(settingsCommand());
+        break;
+    case Command::Read:
+        write(readDeclarationCommand(*options));
         break;
     }
     return 0;

@@ -166,3 +166,23 @@ DocumentRequest parseRequest(const json &value, CSettingData &settings) {
     readObject<Parsed>(value, parsed, requestFields, "");
     return std::move(parsed.request);
 }
+
+nlohmann::ordered_json requestJson(const DocumentRequest &request) {
+    const auto kind = std::find_if(std::begin(kinds), std::end(kinds),
+                                   [&request](const auto &entry) { return entry.second == request.kind; });
+    nlohmann::ordered_json value = {{"kind", kind->first}};
+    if (request.date)
+        value["date"] = *request.date;
+    value["summary"] = request.summary;
+    value["comment"] = request.comment;
+    value["note"] = request.note;
+    value["returns"] = request.returns;
+    value["params"] = nlohmann::ordered_json::array();
+    for (const ParamEntry &param : request.params)
+        value["params"].push_back(
+            {{"direction", param.direction}, {"name", param.name}, {"description", param.description}});
+    value["throws"] = nlohmann::ordered_json::array();
+    for (const ExceptionEntry &entry : request.throws)
+        value["throws"].push_back({{"type", entry.type}, {"description", entry.description}});
+    return value;
+}

@@ -18,3 +18,7 @@ public:
 
 // Reads a request; its "settings" object overrides the fields of `settings` it names.
 DocumentRequest parseRequest(const nlohmann::json &value, CSettingData &settings);
+
+// The request as JSON that parseRequest reads back unchanged: "kind", "date" (when set),
+// "summary", "comment", "note", "returns", "params" and "throws", in that order.
+nlohmann::ordered_json requestJson(const DocumentRequest &request);

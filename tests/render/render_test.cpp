@@ -279,6 +279,31 @@ TEST_F(Render, Errors) {
          "",
          2,
          R"(date: --at: no such date or time "2026-02-28T24:00:00")"},
+        {"read: no declaration",
+         {"read", "--language", "cpp"},
+         "// a variable\nint x = 5;\n",
+         1,
+         "no declaration found (reading stopped at line 2)"},
+        {"read: unknown language",
+         {"read", "--language", "rust"},
+         "fn f() {}",
+         2,
+         R"(read: unknown language "rust" (expected c, cpp, d or java) (see remarkist-render --help))"},
+        {"read: option of another command",
+         {"read", "--lf"},
+         "",
+         2,
+         R"(read: unknown option "--lf" (see remarkist-render --help))"},
+        {"read: two files",
+         {"read", "a.h", "b.h"},
+         "",
+         2,
+         R"(read: unexpected argument "b.h" (see remarkist-render --help))"},
+        {"read: missing file",
+         {"read", "missing.h"},
+         "",
+         2,
+         R"(cannot read "missing.h": No such file or directory)"},
     };
     for (const ErrorRow &row : rows) {
         const Result result = run(row.args, row.request);
@@ -366,6 +391,69 @@ TEST_F(Render, SettingsFolder) {
     EXPECT_EQ(author(), "user");
     saveAuthor(m_dir / "setting.dat", "portable");
     EXPECT_EQ(author(), "portable");
+}
+
+TEST_F(Render, Read) {
+    const struct {
+        const char *name;
+        std::vector<std::string> args;
+        std::string source, expected;
+    } rows[] = {
+        {"C++ recognised",
+         {"read"},
+         "/** Doc. */\nint copy(const char *from, char *to, std::size_t n = 0);\n",
+         R"({"kind":"function","summary":"","comment":"","note":"","returns":"","params":[)"
+         R"({"direction":"in","name":"from","description":""},{"direction":"inout","name":"to","description":""},)"
+         R"({"direction":"in","name":"n","description":""}],"throws":[]})"},
+        {"Java recognised, with exceptions",
+         {"read"},
+         "public void load(String path) throws IOException, java.text.ParseException {",
+         R"({"kind":"function","summary":"","comment":"","note":"","returns":"","params":[)"
+         R"({"direction":"in","name":"path","description":""}],"throws":[{"type":"IOException","description":""},)"
+         R"({"type":"java.text.ParseException","description":""}]})"},
+        {"D given",
+         {"read", "--language=d"},
+         "void f(out int x);",
+         R"({"kind":"function","summary":"","comment":"","note":"","returns":"","params":[)"
+         R"({"direction":"out","name":"x","description":""}],"throws":[]})"},
+        {"a class",
+         {"read", "--language", "java"},
+         "record Point(int x, int y) {}",
+         R"({"kind":"class","summary":"","comment":"","note":"","returns":"","params":[],"throws":[]})"},
+        {"bytes that are not UTF-8 in a name",
+         {"read", "--language", "c"},
+         "void f(int \xff);",
+         R"({"kind":"function","summary":"","comment":"","note":"","returns":"","params":[)"
+         "{\"direction\":\"in\",\"name\":\"\xef\xbf\xbd\",\"description\":\"\"}],\"throws\":[]}"},
+    };
+    for (const auto &row : rows) {
+        const Result result = run(row.args, row.source);
+        EXPECT_EQ(result.out, row.expected + "\n") << row.name;
+        EXPECT_EQ(result.status, 0) << row.name << ": " << result.err;
+    }
+    spill(m_dir / "decl.h", "void f(int &x);");
+    EXPECT_EQ(run({"read", "decl.h"}).out,
+              R"({"kind":"function","summary":"","comment":"","note":"","returns":"","params":[)"
+              R"({"direction":"inout","name":"x","description":""}],"throws":[]})"
+              "\n");
+}
+
+// What read prints is a request: unchanged, render takes it and fails only for want of a
+// summary; with one filled in, it writes the comment with the parameters read.
+TEST_F(Render, ReadThenRender) {
+    const Result read = run({"read"}, "void f(const char *s, int *n) throw(E);");
+    ASSERT_EQ(read.status, 0) << read.err;
+    const Result unchanged = run({}, read.out);
+    EXPECT_EQ(unchanged.err, "remarkist-render: 概要は必ず記述する必要があります。\n");
+    EXPECT_EQ(unchanged.status, 1);
+    std::string request = read.out;
+    request.replace(request.find(R"("summary":"")"), 12,
+                    R"("summary":"S","settings":{"CommentStyle":0,)"
+                    R"("DocumentStyle":1,"BoxingHeadStyle":false})");
+    const Result rendered = run({"--lf"}, request);
+    EXPECT_EQ(rendered.out,
+              "/**\n *\tS\n *\t\n *\t@param[in]\t\ts\t\n *\t@param[inout]\tn\t\n *\t@throw\tE\t\n */\n");
+    EXPECT_EQ(rendered.status, 0) << rendered.err;
 }
 
 } // namespace
