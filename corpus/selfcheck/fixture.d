@@ -1,0 +1,26 @@
+// Known answers for the ground truth: see corpus/self_check.py.
+module fixture;
+
+int f(int a, out int b, ref int c, const ref int d, ref const(int) e, in ref int g, ref int[] h)
+{
+    return 0;
+}
+
+extern (C) int cvar(const char* fmt, ...);
+
+void g(T)(auto ref T x, ref inout(char)[] s, ref immutable int y, int[] rest...)
+{
+}
+
+struct S
+{
+    this(int a) {}
+    void m(ref S other) const {}
+}
+
+@safe:
+version (all) void v(scope int q);
+
+unittest
+{
+}

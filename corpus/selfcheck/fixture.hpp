@@ -1,0 +1,24 @@
+// Known answers for the ground truth: see corpus/self_check.py.
+#include <cstddef>
+#define EXPORT
+#define DECLARE(name) void name(int)
+
+namespace fx {
+template <typename T>
+int templated(const T &value, T *out);
+
+struct S {
+    S(int a, char *b);
+    void method(const char *const *p, int buf[], ...) const;
+    int S::*pm;
+};
+
+DECLARE(madeByMacro);
+
+EXPORT void exported(void (*cb)(int), int (&arr)[3], const char **pp, int, std::size_t n);
+
+inline int withBody(int &x) {
+    auto lambda = [](int inLambda) { return inLambda; };
+    return lambda(x);
+}
+} // namespace fx
