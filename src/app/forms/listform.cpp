@@ -5,6 +5,7 @@
 
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QStyleOption>
 #include <QTableWidget>
@@ -45,6 +46,58 @@ protected:
 
 } // namespace
 
+// The grid as one stop in the tab order: Tab and Shift+Tab go on to the next control, also
+// from an open editor; the arrow keys, Home and End move the selection between rows.
+class RowList : public QTableWidget {
+public:
+    RowList() {
+        setTabKeyNavigation(false);
+        // A row as tall as a line of text and a little padding, so that the lists of the
+        // function page show six and three rows without scrolling.
+        constexpr int padding = 4;
+        verticalHeader()->setMinimumSectionSize(1);
+        verticalHeader()->setDefaultSectionSize(fontMetrics().height() + padding);
+        verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    }
+
+    // The scroll range follows added rows only once the event loop has run; a row appended
+    // just now is scrolled to with the range brought up to date first.
+    void showRow(int row) {
+        updateGeometries();
+        scrollTo(model()->index(row, 0));
+    }
+
+protected:
+    // Home and End go to the first and last row, not to the first and last column.
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override {
+        if (action == MoveHome || action == MoveEnd)
+            modifiers |= Qt::ControlModifier;
+        return QTableWidget::moveCursor(action, modifiers);
+    }
+
+    void closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint) override {
+        const bool next = hint == QAbstractItemDelegate::EditNextItem;
+        const bool previous = hint == QAbstractItemDelegate::EditPreviousItem;
+        QTableWidget::closeEditor(editor, next || previous ? QAbstractItemDelegate::NoHint : hint);
+        if (next || previous)
+            focusNextPrevChild(next);
+    }
+
+    // With rows, the current cell shows that the grid has the focus; an empty grid shows it
+    // round its whole area.
+    void paintEvent(QPaintEvent *event) override {
+        QTableWidget::paintEvent(event);
+        if (!hasFocus() || currentIndex().isValid())
+            return;
+        QStyleOptionFocusRect option;
+        option.initFrom(this);
+        option.rect = viewport()->rect();
+        option.backgroundColor = palette().color(QPalette::Base);
+        QPainter painter(viewport());
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+    }
+};
+
 ListForm::ListForm(const QString &caption, const QString &name,
                    const std::vector<std::pair<QString, int>> &columns, int topGap, QWidget *parent)
     : QGroupBox(caption, parent) {
@@ -72,7 +125,7 @@ ListForm::ListForm(const QString &caption, const QString &name,
     sideLayout->dock(downButton, Dock::Top, 20);
     sideLayout->dock(deleteButton, Dock::Top, 20);
 
-    listView = new QTableWidget;
+    listView = m_rowList = new RowList;
     // Before the columns exist, or Qt's own header would measure them first.
     listView->setHorizontalHeader(new RegularHeader(listView));
     listView->setColumnCount(static_cast<int>(columns.size()));
@@ -103,17 +156,21 @@ void ListForm::buildEntryRow(const std::vector<std::pair<QWidget *, int>> &input
     layout->dock(changeButton, Dock::Right, 30);
     layout->dock(insertButton, Dock::Right, 30);
     layout->dock(descriptionBox, Dock::Fill);
+    // As the form reads: the entry row, then the grid.
+    setTabOrder(descriptionBox, listView);
 }
 
 void ListForm::onInsert() {
     const std::vector<int> selected = selectedIndices();
+    const int row = selected.empty() ? listView->rowCount() : selected.front();
     if (selected.empty()) {
         appendRow(inputs());
     } else {
         std::vector<QStringList> rebuilt = rows();
-        rebuilt.insert(rebuilt.begin() + selected.front(), inputs());
+        rebuilt.insert(rebuilt.begin() + row, inputs());
         setRows(rebuilt);
     }
+    showRow(row);
     clearUsedInputs();
 }
 
@@ -124,6 +181,7 @@ void ListForm::onChange() {
         return;
     }
     writeRow(selected.front(), inputs());
+    showRow(selected.front());
     clearUsedInputs();
 }
 
@@ -222,4 +280,9 @@ void ListForm::swapRows(int a, int b) {
     writeRow(b, aTexts);
     select(a, bSelected);
     select(b, aSelected);
+    showRow(b);
+}
+
+void ListForm::showRow(int row) {
+    m_rowList->showRow(row);
 }

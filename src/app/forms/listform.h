@@ -9,6 +9,7 @@
 class QLineEdit;
 class QPushButton;
 class QTableWidget;
+class RowList;
 
 // The parameter and exception lists share this: an entry row (the inputs, "挿入", "変更"), a
 // grid of rows, and "↑", "↓", "×" beside it. A row holds one text per column, the inputs'
@@ -60,6 +61,7 @@ protected:
 
 private:
     QWidget *m_entryRow;
+    RowList *m_rowList; // listView
 
     QStringList rowTexts(int row) const;
     std::vector<int> selectedIndices() const;
@@ -68,5 +70,8 @@ private:
     void writeRow(int row, const QStringList &texts);
     void select(int row, bool selected);
     bool isSelected(int row) const;
+    // Swaps the texts and selection of two rows; then b, where a's texts went, is in view.
     void swapRows(int a, int b);
+    // Scrolls the grid so that the row is in view.
+    void showRow(int row);
 };

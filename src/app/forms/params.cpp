@@ -2,9 +2,38 @@
 
 #include "app/misc/cmenu.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QProxyStyle>
+#include <QStyleOptionComboBox>
 #include <QTableWidget>
+
+namespace {
+
+// The application's style with a narrower drop-down arrow, so that "inout" shows whole in
+// the 50-pixel direction box: the text field reaches from the frame to the arrow.
+class NarrowArrowStyle : public QProxyStyle {
+public:
+    explicit NarrowArrowStyle(QObject *owner) : QProxyStyle(QApplication::style()->name()) {
+        setParent(owner);
+    }
+
+    static constexpr int arrowWidth = 12, frameWidth = 2;
+
+    QRect subControlRect(ComplexControl control, const QStyleOptionComplex *option, SubControl sub,
+                         const QWidget *widget) const override {
+        if (control != CC_ComboBox || (sub != SC_ComboBoxArrow && sub != SC_ComboBoxEditField))
+            return QProxyStyle::subControlRect(control, option, sub, widget);
+        const QRect r = option->rect;
+        const QRect rect = sub == SC_ComboBoxArrow
+                               ? QRect(r.right() + 1 - arrowWidth, r.top(), arrowWidth, r.height())
+                               : r.adjusted(frameWidth, frameWidth, -arrowWidth, -frameWidth);
+        return visualRect(option->direction, r, rect);
+    }
+};
+
+} // namespace
 
 Params::Params(QWidget *parent)
     : ListForm("引数", "params", {{"タイプ", 50}, {"変数名", 50}, {"説明", 170}}, 40, parent) {
@@ -14,6 +43,8 @@ Params::Params(QWidget *parent)
     directionBox->setInsertPolicy(QComboBox::NoInsert);
     directionBox->addItems({"in", "out", "inout"});
     directionBox->setFocusPolicy(Qt::ClickFocus);
+    directionBox->setStyle(new NarrowArrowStyle(directionBox));
+    new MyTextContextMenu(directionBox);
     nameBox = new QLineEdit;
     nameBox->setAccessibleName("params.name");
     buildEntryRow({{directionBox, 50}, {nameBox, 50}});

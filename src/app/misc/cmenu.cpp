@@ -1,24 +1,37 @@
 #include "app/misc/cmenu.h"
 
 #include <QClipboard>
+#include <QComboBox>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPlainTextEdit>
 
-MyTextContextMenu::MyTextContextMenu(QLineEdit *box) : MyTextContextMenu(box, box) {
-    m_line = box;
+MyTextContextMenu::MyTextContextMenu(QLineEdit *box) : MyTextContextMenu(box, box, nullptr) {
+    attach(box, box);
 }
 
 // A multi-line box reports context-menu positions in its viewport's coordinates.
-MyTextContextMenu::MyTextContextMenu(QPlainTextEdit *box) : MyTextContextMenu(box, box->viewport()) {
-    m_plain = box;
+MyTextContextMenu::MyTextContextMenu(QPlainTextEdit *box) : MyTextContextMenu(box, nullptr, box) {
+    attach(box, box->viewport());
 }
 
-MyTextContextMenu::MyTextContextMenu(QWidget *box, QWidget *surface) : QMenu(box) {
+// The drop-down box's own handler would open the toolkit's menu of its text field when the
+// click is on the arrow, so the box opens this one too.
+MyTextContextMenu::MyTextContextMenu(QComboBox *box)
+    : MyTextContextMenu(box->lineEdit(), box->lineEdit(), nullptr) {
+    attach(m_line, m_line);
+    attach(box, box);
+}
+
+MyTextContextMenu::MyTextContextMenu(QWidget *parent, QLineEdit *line, QPlainTextEdit *plain)
+    : QMenu(parent), m_line(line), m_plain(plain) {
     connect(this, &QMenu::aboutToShow, this, &MyTextContextMenu::onPopup);
-    box->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(box, &QWidget::customContextMenuRequested, this,
+}
+
+void MyTextContextMenu::attach(QWidget *owner, QWidget *surface) {
+    owner->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(owner, &QWidget::customContextMenuRequested, this,
             [this, surface](const QPoint &pos) { popup(surface->mapToGlobal(pos)); });
 }
 

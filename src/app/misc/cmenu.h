@@ -3,6 +3,7 @@
 #include <QMenu>
 
 class QAction;
+class QComboBox;
 class QLineEdit;
 class QPlainTextEdit;
 
@@ -14,6 +15,8 @@ public:
     // The menu becomes a child of the box and its context menu.
     explicit MyTextContextMenu(QLineEdit *box);
     explicit MyTextContextMenu(QPlainTextEdit *box);
+    // Serves the text field of an editable drop-down box.
+    explicit MyTextContextMenu(QComboBox *box);
 
     // Null until the menu first opens.
     QAction *undoItem = nullptr;
@@ -28,7 +31,11 @@ public:
     void onPopup();
 
 private:
-    MyTextContextMenu(QWidget *box, QWidget *surface);
+    // The box is the menu's parent; exactly one of line and plain is set.
+    MyTextContextMenu(QWidget *parent, QLineEdit *line, QPlainTextEdit *plain);
+    // A right click on owner opens the menu where it was clicked; positions are given in
+    // surface's coordinates.
+    void attach(QWidget *owner, QWidget *surface);
 
     void addItems();
 
