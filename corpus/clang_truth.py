@@ -311,7 +311,9 @@ class Walker:
             if k == "inner":
                 for child in v:
                     if child.get("kind") == "ParmVarDecl":
-                        params.append(child)
+                        _, param_begin, param_end = self.node_locations(child)
+                        params.append((child, param_begin, param_end))
+                        child = {key: val for key, val in child.items() if key not in ("loc", "range")}
                     self.skip(child)
             elif k not in ("loc", "range") and isinstance(v, (dict, list)):
                 self.skip(v)
@@ -323,8 +325,8 @@ class Walker:
         if loc[3]:
             self.made_by_macros += 1  # not written as a declaration in the header
             return
-        names = [p.get("name", "") for p in params]
-        types = [p.get("type", {}).get("qualType", "") for p in params]
+        names = [p.get("name", "") for p, _, _ in params]
+        types = [self.written_type(path, *param) for param in params]
         directions = [direction(t) for t in types]
         if node.get("variadic"):
             names.append("...")
@@ -342,6 +344,23 @@ class Walker:
                 "types": types,
             }
         )
+
+    def written_type(self, path, param, begin, end):
+        """The parameter's type as written. clang shows an array or function parameter as the
+        pointer it decays to, which the rule treats alike, except where a typedef name was
+        written: "va_list ap" is shown as "struct __va_list_tag *" and returned as "va_list"."""
+        shown = param.get("type", {})
+        qual = shown.get("qualType", "")
+        if shown.get("desugaredQualType") != qual or not (begin and end) or self.real_path(begin[0]) != path:
+            return qual
+        written = self.source(path)[begin[1] : end[1] + end[2]].decode("utf-8", "replace")
+        written = written.split("=", 1)[0]
+        if "[" in written or "(" in written:
+            return qual
+        name = param.get("name", "")
+        if name and written.rstrip().endswith(name):
+            written = written.rstrip()[: -len(name)]
+        return " ".join(written.split())
 
     def source(self, path):
         if path not in self.sources:

@@ -169,18 +169,46 @@ def type_shape(type_text):
             shape.pop()
             continue
         shape.append(t)
-    return " ".join(shape).replace("T <…>", "T<…>")
+    text = " ".join(shape).replace("T <…>", "T<…>")
+    text = re.sub(r"([(\[])\s+", r"\1", text)
+    return re.sub(r"\s+([)\]])", r"\1", text).replace(" :: ", "::")
+
+
+# What stands out in a declaration the reader could not read; the first that matches names its
+# group: (languages, label, pattern).
+TEXT_FEATURES = [
+    ("d", "pragma(...) before it", r"^\s*pragma\s*\("),
+    ("d", "package(x) protection", r"^\s*package\s*\("),
+    ("d", "package protection", r"^\s*package\b"),
+    ("d", "a template instance X!(...) or X!Y as return type", r"^\s*(?:[@\w]+\s+)*\.?\w+\s*!\s*[\w(\"]"),
+    ("d", "storage classes before a C-style ...", r"\b(?:scope|const)\s+\.\.\.\s*\)"),
+    ("d", "a contract before the body", r"\)\s*(?:in|out)\b"),
+    ("c cpp", "preprocessor lines inside", r"(?m)^\s*#"),
+    ("cpp", "a reference or pointer to an array, T (&a)[N]", r"\(\s*[&*]\s*\w+\s*\)\s*\["),
+    ("c cpp", "a function pointer parameter", r"\(\s*\*\s*\w*\s*\)\s*\("),
+    ("cpp", "a template head", r"^\s*template\s*<"),
+    ("cpp", "an operator", r"\boperator\b"),
+    ("java", "a name that is a C++ keyword", r"\b(?:delete|new|template|operator|union|struct|auto|register|typename|friend|virtual)\s*\("),
+    ("java", "an annotation with arguments", r"@\w+\s*\("),
+    ("java", "a generic method", r"^\s*(?:@\w+\s+)*(?:\w+\s+)*<"),
+]
+
+
+def text_feature(record):
+    for languages, label, pattern in TEXT_FEATURES:
+        if record["language"] in languages.split() and re.search(pattern, record["text"]):
+            return label
+    return "other"
 
 
 def failure_shape(record, outcome, result):
     """The group a failing declaration belongs to, for the report."""
     if outcome["crash"]:
-        return "crash (exit %s)" % result["status"]
+        return "crash (exit %s): %s" % (result["status"], text_feature(record))
     if not outcome["read"]:
-        message = re.sub(r"\d+", "N", result["stderr"].strip().splitlines()[-1] if result["stderr"].strip() else "")
-        return "not read: %s" % message
+        return "not read: %s" % text_feature(record)
     if not outcome["kind_ok"]:
-        return "kind %r instead of function" % outcome["got"]["kind"]
+        return "kind %r instead of function: %s" % (outcome["got"]["kind"], text_feature(record))
     expected, got = record["names"], outcome["got"]["names"]
     if expected != got:
         for i, name in enumerate(expected):
@@ -276,6 +304,8 @@ def write_report(out_dir, summaries, failures):
                 lines.append("- expected names %s, directions %s%s" % (json.dumps(f["expected"]["names"]), json.dumps(f["expected"]["directions"]), throws_text(f["expected"])))
                 if f["got"]["kind"] is None:
                     lines.append("- got exit %s: %s" % (f["status"], f["stderr"].strip()[:300]))
+                elif f["stderr"].strip():
+                    lines.append("- stderr: %s" % f["stderr"].strip()[:300])
                 else:
                     lines.append("- got kind %s, names %s, directions %s%s" % (f["got"]["kind"], json.dumps(f["got"]["names"]), json.dumps(f["got"]["directions"]), throws_text(f["got"])))
                 lines.append("")

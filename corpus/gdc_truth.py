@@ -22,7 +22,9 @@ FUNCTION_KINDS = {"function", "constructor", "destructor", "postblit"}
 # Conditions that stand before a declaration without being part of it.
 CONDITIONS = {"version", "debug", "static", "else"}
 CONTRACT_WORDS = {"in", "out", "do", "body"}
-C_VARIADIC = re.compile(r"[(,]\s*\.\.\.\s*\)")
+# "(const char* format, scope const ...)"; "int[] rest...)" is typesafe and named.
+STORAGE_WORDS = {"scope", "const", "in", "return", "shared", "immutable", "inout", "ref"}
+C_VARIADIC = re.compile(r"[(,]\s*(?:(?:%s)\s+)*\.\.\.\s*\)" % "|".join(STORAGE_WORDS))
 
 
 def direction(param):
@@ -253,9 +255,27 @@ class Module:
                 j += 1
         return len(self.tokens) - 1
 
+    def c_variadic(self, k):
+        """Whether the first parameter list after token k ends in a bare "...": the compiler
+        lists the named parameters only, and says "..." only in a signature it does not always
+        give."""
+        j = k + 1
+        while j < len(self.tokens) and self.token(j) != "(":
+            j += 1
+        if j >= len(self.tokens):
+            return False
+        close = self.closing(j)
+        i = close - 1
+        if i <= j or self.token(i) != "...":
+            return False
+        i -= 1
+        while i > j and self.token(i) in STORAGE_WORDS:
+            i -= 1
+        return self.token(i) in (",", "(")
+
     def declaration(self, member):
-        """(text, line) of a listed function, or None when its name is not written at the listed
-        place (a declaration made by a mixin)."""
+        """(text, line, name token) of a listed function, or None when its name is not written at
+        the listed place (a declaration made by a mixin)."""
         pos = self.offset(member.get("line", 0), member.get("char", 0))
         k = self.starts.get(pos)
         if k is None:
@@ -271,7 +291,7 @@ class Module:
             if body_end is not None and self.text[body_end : body_end + 1] == "}":
                 end = body_end + 1
         text = self.data[begin:end].decode("utf-8", "replace")
-        return text, self.text.count("\n", 0, begin) + 1
+        return text, self.text.count("\n", 0, begin) + 1, k
 
 
 def functions(member):
@@ -283,9 +303,11 @@ def functions(member):
         yield from functions(child)
 
 
-def c_variadic(member):
-    signature = member.get("originalType") or member.get("type") or ""
-    return bool(C_VARIADIC.search(signature))
+def c_variadic(member, source, name_token):
+    signature = member.get("originalType") or member.get("type")
+    if signature:
+        return bool(C_VARIADIC.search(signature))
+    return source.c_variadic(name_token)
 
 
 def main():
@@ -315,7 +337,7 @@ def main():
             names = [p.get("name", "") for p in params]
             types = [" ".join(p.get("storageClass", []) + [p.get("type") or p.get("deco", "")]) for p in params]
             directions = [direction(p) for p in params]
-            if c_variadic(member):
+            if c_variadic(member, source, found[2]):
                 names.append("...")
                 types.append("...")
                 directions.append("in")

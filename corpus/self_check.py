@@ -21,8 +21,13 @@ EXPECTED = {
     ("cpp", "method"): ("void method(", ["p", "buf", "..."], ["in", "inout", "in"]),
     ("cpp", "exported"): ("EXPORT void exported(", ["cb", "arr", "pp", "", "n"], ["in", "inout", "inout", "in", "in"]),
     ("cpp", "withBody"): ("inline int withBody(int &x) {", ["x"], ["inout"]),
+    # va_list is an array typedef: the spelling says "in" though clang shows a pointer.
+    ("cpp", "formatted"): ("int formatted(", ["format", "ap", "name", "grid"], ["in", "in", "in", "inout"]),
     ("d", "f"): ("int f(int a,", list("abcdegh"), ["in", "out", "inout", "in", "in", "in", "inout"]),
     ("d", "cvar"): ("extern (C) int cvar(", ["fmt", "..."], ["in", "in"]),
+    ("d", "cscoped"): ("extern (C) int cscoped(", ["fmt", "..."], ["in", "in"]),
+    ("d", "dstyle"): ("void dstyle(", ["format", "..."], ["in", "in"]),
+    ("d", "typesafe"): ("void typesafe(", ["rest"], ["in"]),
     ("d", "g"): ("void g(T)(auto ref T x", ["x", "s", "y", "rest"], ["inout", "inout", "in", "in"]),
     ("d", "this"): ("this(int a) {}", ["a"], ["in"]),
     ("d", "m"): ("void m(ref S other) const {}", ["other"], ["inout"]),

@@ -7,6 +7,7 @@ int f(int a, out int b, ref int c, const ref int d, ref const(int) e, in ref int
 }
 
 extern (C) int cvar(const char* fmt, ...);
+extern (C) int cscoped(scope const char* fmt, scope const ...);
 
 void g(T)(auto ref T x, ref inout(char)[] s, ref immutable int y, int[] rest...)
 {
@@ -16,6 +17,8 @@ struct S
 {
     this(int a) {}
     void m(ref S other) const {}
+    void dstyle(scope string format, ...) {}
+    void typesafe(int[] rest...) {}
 }
 
 @safe:

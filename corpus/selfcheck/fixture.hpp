@@ -22,3 +22,6 @@ inline int withBody(int &x) {
     return lambda(x);
 }
 } // namespace fx
+
+#include <cstdarg>
+int formatted(const char *format, va_list ap, const char name[], char (*grid)[4]);
