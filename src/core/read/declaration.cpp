@@ -1,18 +1,51 @@
 #include "core/read/declaration.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <initializer_list>
+#include <span>
 #include <string>
 
 namespace {
 
-bool oneOf(std::string_view word, std::initializer_list<std::string_view> words) {
-    return std::find(words.begin(), words.end(), word) != words.end();
+// Spellings compared length and first byte first: most comparisons end there, without a call
+// to memcmp.
+[[gnu::always_inline]] inline bool same(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && (a.empty() || a[0] == b[0]) && (a.size() == 1 || a == b);
 }
 
-template <std::size_t N> bool oneOf(std::string_view word, const std::string_view (&words)[N]) {
-    return std::find(std::begin(words), std::end(words), word) != std::end(words);
+bool oneOf(std::string_view word, std::initializer_list<std::string_view> words) {
+    return std::any_of(words.begin(), words.end(), [word](std::string_view w) { return same(word, w); });
+}
+
+// A set of words that rules out most others by their length and first byte alone.
+class WordSet {
+public:
+    template <std::size_t N> constexpr WordSet(const std::string_view (&words)[N]) : m_words(words) {
+        for (std::string_view w : words) {
+            m_lengths |= std::uint64_t{1} << w.size();
+            const auto c = static_cast<unsigned char>(w[0]);
+            m_firsts[c / 64] |= std::uint64_t{1} << (c % 64);
+        }
+    }
+    bool contains(std::string_view word) const {
+        if (word.empty() || word.size() >= 64 || !(m_lengths >> word.size() & 1))
+            return false;
+        const auto c = static_cast<unsigned char>(word[0]);
+        return (m_firsts[c / 64] >> (c % 64) & 1) &&
+               std::any_of(m_words.begin(), m_words.end(),
+                           [word](std::string_view w) { return same(word, w); });
+    }
+
+private:
+    std::span<const std::string_view> m_words;
+    std::uint64_t m_lengths = 0;
+    std::array<std::uint64_t, 4> m_firsts{};
+};
+
+bool oneOf(std::string_view word, const WordSet &words) {
+    return words.contains(word);
 }
 
 // Export and attribute macros: GTEST_API_, SQLITE_API, Q_DECL_NOEXCEPT, __THROW, __wur.
@@ -31,36 +64,43 @@ bool macroLike(std::string_view word) {
     return letter;
 }
 
-constexpr std::string_view cBuiltins[] = {"void",     "bool",     "char", "wchar_t", "char8_t",  "char16_t",
-                                          "char32_t", "short",    "int",  "long",    "float",    "double",
-                                          "signed",   "unsigned", "auto", "_Bool",   "_Complex", "__int128"};
-constexpr std::string_view dBuiltins[] = {
+constexpr std::string_view cBuiltinsList[] = {
+    "void", "bool",  "char",   "wchar_t", "char8_t",  "char16_t", "char32_t", "short",    "int",
+    "long", "float", "double", "signed",  "unsigned", "auto",     "_Bool",    "_Complex", "__int128"};
+constexpr std::string_view dBuiltinsList[] = {
     "void",   "bool",    "byte",  "ubyte",  "short",   "ushort", "int",  "uint",  "long",
     "ulong",  "cent",    "ucent", "float",  "double",  "real",   "char", "wchar", "dchar",
     "ifloat", "idouble", "ireal", "cfloat", "cdouble", "creal",  "auto"};
 // Words in a C or C++ type that name no type themselves.
-constexpr std::string_view cQualifiers[] = {"const",    "volatile", "restrict", "__restrict", "__restrict__",
-                                            "register", "struct",   "class",    "union",      "enum",
-                                            "typename", "_Atomic",  "__const",  "_Nonnull",   "_Nullable"};
+constexpr std::string_view cQualifiersList[] = {
+    "const", "volatile", "restrict", "__restrict", "__restrict__", "register", "struct",   "class",
+    "union", "enum",     "typename", "_Atomic",    "__const",      "_Nonnull", "_Nullable"};
 // Words followed by a parenthesised argument that belongs to them, never function names.
-constexpr std::string_view cGroupWords[] = {
+constexpr std::string_view cGroupWordsList[] = {
     "__attribute__", "__attribute", "__declspec", "alignas",       "_Alignas",       "decltype", "typeof",
     "__typeof__",    "__typeof",    "noexcept",   "throw",         "explicit",       "asm",      "__asm__",
     "__asm",         "sizeof",      "alignof",    "static_assert", "_Static_assert", "_Pragma",  "__pragma",
     "_Atomic"};
-constexpr std::string_view dGroupWords[] = {"const", "immutable",  "shared",  "inout",    "typeof", "extern",
-                                            "align", "deprecated", "package", "__traits", "scope",  "version",
-                                            "debug", "mixin",      "assert",  "if",       "is",     "cast"};
+constexpr std::string_view dGroupWordsList[] = {
+    "const",    "immutable", "shared",  "inout", "typeof", "extern", "align", "deprecated", "package",
+    "__traits", "scope",     "version", "debug", "mixin",  "assert", "if",    "is",         "cast"};
 // Words after which a statement is no declaration.
-constexpr std::string_view statementWords[] = {
+constexpr std::string_view statementWordsList[] = {
     "return",    "if",       "else",          "while",          "for",      "do",
     "switch",    "case",     "goto",          "break",          "continue", "new",
     "delete",    "using",    "namespace",     "import",         "package",  "module",
     "alias",     "try",      "catch",         "finally",        "assert",   "throw",
     "co_return", "co_yield", "static_assert", "_Static_assert", "unittest", "invariant",
     "sizeof"};
-constexpr std::string_view accessWords[] = {"public",  "private", "protected", "package", "export",
-                                            "signals", "slots",   "Q_SIGNALS", "Q_SLOTS"};
+constexpr std::string_view accessWordsList[] = {"public",  "private", "protected", "package", "export",
+                                                "signals", "slots",   "Q_SIGNALS", "Q_SLOTS"};
+constexpr WordSet cBuiltins{cBuiltinsList};
+constexpr WordSet dBuiltins{dBuiltinsList};
+constexpr WordSet cQualifiers{cQualifiersList};
+constexpr WordSet cGroupWords{cGroupWordsList};
+constexpr WordSet dGroupWords{dGroupWordsList};
+constexpr WordSet statementWords{statementWordsList};
+constexpr WordSet accessWords{accessWordsList};
 
 enum class Outcome { Accepted, Rejected, Failed };
 
@@ -92,8 +132,8 @@ private:
     bool isD() const { return m_language == Language::D; }
     bool isJava() const { return m_language == Language::Java; }
     std::string_view word(std::size_t i) const { return t.isWord(i) ? t.spelling(i) : std::string_view{}; }
-    bool isPunct(std::size_t i, std::string_view s) const {
-        return i < n && t.tokens[i].kind == TokenKind::Punct && t.spelling(i) == s;
+    [[gnu::always_inline]] bool isPunct(std::size_t i, std::string_view s) const {
+        return t.is(i, s) && t.tokens[i].kind == TokenKind::Punct;
     }
     bool isOpen(std::size_t i) const { return isPunct(i, "(") || isPunct(i, "[") || isPunct(i, "{"); }
     // Past the group opened at i, or i + 1 when it has no partner.
@@ -219,19 +259,19 @@ bool Reader::read(std::size_t i, Found &found) {
             continue;
         }
         if (token.kind == TokenKind::Punct) {
-            if (s == "::" || s == "*" || s == "&" || s == "&&" || s == "~" || (s == "." && !cLike()) ||
-                (s == "!" && isD())) {
+            if (same(s, "::") || same(s, "*") || same(s, "&") || same(s, "&&") || same(s, "~") ||
+                (same(s, ".") && !cLike()) || (same(s, "!") && isD())) {
                 ++j;
-            } else if (s == "<" && t.match(j) != noMatch) {
+            } else if (same(s, "<") && t.match(j) != noMatch) {
                 j = pastGroup(j); // template or type arguments
-            } else if (s == "[" && !cLike() && t.match(j) != noMatch) {
+            } else if (same(s, "[") && !cLike() && t.match(j) != noMatch) {
                 j = pastGroup(j); // "int[] f()", D's "int[string] f()"
-            } else if (s == "@" && isJava() && t.is(j + 1, "interface")) {
+            } else if (same(s, "@") && isJava() && t.is(j + 1, "interface")) {
                 bool isClass = false;
                 if (!readClass(j + 1, first, found, isClass) || isClass)
                     return isClass;
                 return fail(j);
-            } else if (s == "(" && cLike() && !typeDefinition) {
+            } else if (same(s, "(") && cLike() && !typeDefinition) {
                 return readNestedDeclarator(j, first, found);
             } else {
                 return fail(j);
@@ -249,7 +289,7 @@ bool Reader::read(std::size_t i, Found &found) {
             if (isClass)
                 return true;
         }
-        if (s == "operator" && m_language == Language::Cpp) {
+        if (same(s, "operator") && m_language == Language::Cpp) {
             const std::size_t params = operatorParams(j);
             if (params == noMatch)
                 return fail(j);
@@ -259,18 +299,18 @@ bool Reader::read(std::size_t i, Found &found) {
             return outcome == Outcome::Accepted || (outcome == Outcome::Rejected && fail(params));
         }
         const bool knownStatement =
-            oneOf(s, statementWords) && !(isJava() && s == "default") && !(isD() && s == "debug");
+            oneOf(s, statementWords) && !(isJava() && same(s, "default")) && !(isD() && same(s, "debug"));
         if (knownStatement)
             return fail(j);
-        if (s == "typedef" || s == "using")
+        if (same(s, "typedef") || same(s, "using"))
             typeDefinition = true;
-        if (s == "template" && m_language == Language::Cpp && isPunct(j + 1, "<")) {
+        if (same(s, "template") && m_language == Language::Cpp && isPunct(j + 1, "<")) {
             if (t.match(j + 1) == noMatch)
                 return fail(j + 1);
             j = pastGroup(j + 1);
             continue;
         }
-        if (s == "requires" && m_language == Language::Cpp) {
+        if (same(s, "requires") && m_language == Language::Cpp) {
             j = skipConstraint(j + 1);
             continue;
         }
@@ -480,11 +520,11 @@ Tail Reader::readTail(std::size_t j) {
         const Token &token = t.tokens[j];
         const std::string_view s = t.spelling(j);
         if (token.kind == TokenKind::Punct) {
-            if (s == ";")
+            if (same(s, ";"))
                 return accept(j);
-            if (s == "}") // closes the block around the declaration
+            if (same(s, "}")) // closes the block around the declaration
                 return accepted ? accept(j - 1) : reject();
-            if (s == "{") {
+            if (same(s, "{")) {
                 const bool memberBraces =
                     initialisers && (t.isWord(j - 1) || isPunct(j - 1, ">")) && t.match(j) != noMatch;
                 if (memberBraces) {
@@ -503,19 +543,19 @@ Tail Reader::readTail(std::size_t j) {
             }
             if (isOpen(j) && t.match(j) == noMatch)
                 return failAt(j);
-            if (s == "[" && isPunct(j + 1, "[")) {
+            if (same(s, "[") && isPunct(j + 1, "[")) {
                 j = pastGroup(j);
-            } else if (isOpen(j) || (s == "<" && t.match(j) != noMatch)) {
+            } else if (isOpen(j) || (same(s, "<") && t.match(j) != noMatch)) {
                 if (!accepted)
                     return reject();
                 j = pastGroup(j);
-            } else if ((cpp && (s == "->" || s == "=" || s == ":")) || (isD() && s == "=>")) {
+            } else if ((cpp && (same(s, "->") || same(s, "=") || same(s, ":"))) || (isD() && same(s, "=>"))) {
                 accepted = true;
-                initialisers = initialisers || s == ":";
+                initialisers = initialisers || same(s, ":");
                 ++j;
-            } else if (cpp && (s == "&" || s == "&&")) {
+            } else if (cpp && (same(s, "&") || same(s, "&&"))) {
                 ++j;
-            } else if (isD() && s == "@") {
+            } else if (isD() && same(s, "@")) {
                 j = skipAnnotation(j);
             } else if (accepted) {
                 ++j;
@@ -530,7 +570,7 @@ Tail Reader::readTail(std::size_t j) {
             ++j;
             continue;
         }
-        if (isJava() && s == "throws") {
+        if (isJava() && same(s, "throws")) {
             std::size_t end = j + 1;
             while (end < n && !isPunct(end, "{") && !isPunct(end, ";") && !isPunct(end, "}"))
                 end = isOpen(end) || isPunct(end, "<") ? pastGroup(end) : end + 1;
@@ -540,13 +580,13 @@ Tail Reader::readTail(std::size_t j) {
                 return failAt(j);
             accepted = true;
             j = end;
-        } else if (cpp && s == "throw" && isPunct(j + 1, "(")) {
+        } else if (cpp && same(s, "throw") && isPunct(j + 1, "(")) {
             if (t.match(j + 1) == noMatch)
                 return failAt(j + 1);
             if (const std::size_t bad = readExceptionList(j + 2, t.match(j + 1), tail.throws); bad != noMatch)
                 return failAt(bad);
             j = pastGroup(j + 1);
-        } else if (cpp && s == "noexcept") {
+        } else if (cpp && same(s, "noexcept")) {
             j = isPunct(j + 1, "(") ? pastGroup(j + 1) : j + 1;
         } else if (accepted) {
             ++j;
@@ -554,7 +594,7 @@ Tail Reader::readTail(std::size_t j) {
                    (isD() && oneOf(s, {"const", "immutable", "inout", "shared", "scope", "return", "ref",
                                        "pure", "nothrow", "override", "final", "abstract"}))) {
             ++j;
-        } else if ((cpp && s == "requires") || (isJava() && s == "default") ||
+        } else if ((cpp && same(s, "requires")) || (isJava() && same(s, "default")) ||
                    (isD() && oneOf(s, {"if", "in", "out", "do", "body"}))) {
             accepted = true;
             ++j;
@@ -908,7 +948,7 @@ Language guessLanguage(std::string_view text) {
     const Tokens t = tokenize(text, Language::Cpp);
     int java = 0, d = 0, cpp = 0;
     const auto punct = [&t](std::size_t i, std::string_view s) {
-        return i < t.size() && t.tokens[i].kind == TokenKind::Punct && t.spelling(i) == s;
+        return t.is(i, s) && t.tokens[i].kind == TokenKind::Punct;
     };
     for (std::size_t i = 0; i < t.size(); ++i) {
         const std::string_view s = t.spelling(i);
@@ -920,7 +960,7 @@ Language guessLanguage(std::string_view text) {
                                "alias", "mixin", "ubyte", "ushort", "uint", "ulong", "dchar", "wchar",
                                "real"}) ||
                      (oneOf(s, {"in", "out", "scope"}) && t.isWord(i + 1)) ||
-                     (s == "this" && punct(i + 1, "(")))
+                     (same(s, "this") && punct(i + 1, "(")))
                 ++d;
             else if (oneOf(s, {"template", "typename", "namespace", "virtual", "override", "noexcept",
                                "constexpr", "operator", "nullptr", "explicit", "friend", "decltype"}))
@@ -930,20 +970,20 @@ Language guessLanguage(std::string_view text) {
                 ++java;
                 ++d;
             }
-        } else if (s == "@" && t.isWord(i + 1)) {
+        } else if (same(s, "@") && t.isWord(i + 1)) {
             if (oneOf(t.spelling(i + 1),
                       {"safe", "trusted", "system", "nogc", "property", "disable", "live"}))
                 ++d;
             else
                 ++java;
-        } else if (s == "::" || s == "&" || s == "&&" || (s == "[" && punct(i + 1, "["))) {
+        } else if (same(s, "::") || same(s, "&") || same(s, "&&") || (same(s, "[") && punct(i + 1, "["))) {
             ++cpp;
-        } else if (s == "!" && i > 0 && t.isWord(i - 1) && (punct(i + 1, "(") || t.isWord(i + 1))) {
+        } else if (same(s, "!") && i > 0 && t.isWord(i - 1) && (punct(i + 1, "(") || t.isWord(i + 1))) {
             ++d;
-        } else if (s == "[" && punct(i + 1, "]") && i > 0 && t.isWord(i - 1) && t.isWord(i + 2)) {
+        } else if (same(s, "[") && punct(i + 1, "]") && i > 0 && t.isWord(i - 1) && t.isWord(i + 2)) {
             ++java;
             ++d;
-        } else if (s == "(" && i > 0 && t.isWord(i - 1) && t.match(i) != noMatch &&
+        } else if (same(s, "(") && i > 0 && t.isWord(i - 1) && t.match(i) != noMatch &&
                    punct(t.match(i) + 1, "(") && t.isWord(i + 1)) {
             ++d; // "void f(T)(T x)"
         }
@@ -975,7 +1015,7 @@ std::vector<Declaration> findDeclarations(std::string_view buffer, Language lang
     std::vector<Declaration> declarations;
     const std::size_t n = t.size();
     const auto punct = [&t](std::size_t i, std::string_view s) {
-        return i < t.size() && t.tokens[i].kind == TokenKind::Punct && t.spelling(i) == s;
+        return t.is(i, s) && t.tokens[i].kind == TokenKind::Punct;
     };
     // Blocks whose statements are declarations too: namespaces, extern "C", D's attribute,
     // version and static if blocks.

@@ -16,11 +16,6 @@ bool isWordByte(unsigned char c) {
            c >= 0x80;
 }
 
-// Punctuation read as one token; everything else is one byte each, so that ">>" closes two
-// template argument lists.
-constexpr std::array<std::string_view, 11> longPunctuation = {
-    "...", "::", "->", "<<", "<=", ">=", "&&", "||", "==", "!=", "=>"};
-
 class Lexer {
 public:
     Lexer(std::string_view text, Language language, Tokens &out)
@@ -56,7 +51,7 @@ private:
         m_pos = to;
     }
 
-    void push(TokenKind kind, std::size_t begin, std::uint32_t line) {
+    [[gnu::always_inline]] void push(TokenKind kind, std::size_t begin, std::uint32_t line) {
         m_out.tokens.push_back(
             {kind, static_cast<std::uint32_t>(begin), static_cast<std::uint32_t>(m_pos), line, noMatch});
     }
@@ -195,15 +190,36 @@ private:
         push(TokenKind::String, begin, line);
     }
 
+    // "...", "::", "->", "<<", "<=", ">=", "&&", "||", "==", "!=" and "=>" are one token; all
+    // other punctuation one byte each, so that ">>" closes two template argument lists.
+    std::size_t punctuationLength(std::size_t p) const {
+        const char next = at(p + 1);
+        switch (m_text[p]) {
+        case '.':
+            return next == '.' && at(p + 2) == '.' ? 3 : 1;
+        case ':':
+            return next == ':' ? 2 : 1;
+        case '-':
+            return next == '>' ? 2 : 1;
+        case '<':
+            return next == '<' || next == '=' ? 2 : 1;
+        case '>':
+        case '!':
+            return next == '=' ? 2 : 1;
+        case '&':
+            return next == '&' ? 2 : 1;
+        case '|':
+            return next == '|' ? 2 : 1;
+        case '=':
+            return next == '=' || next == '>' ? 2 : 1;
+        default:
+            return 1;
+        }
+    }
+
     void punctuation() {
         const std::size_t begin = m_pos;
-        std::size_t length = 1;
-        for (std::string_view p : longPunctuation)
-            if (startsAt(m_pos, p)) {
-                length = p.size();
-                break;
-            }
-        m_pos += length;
+        m_pos += punctuationLength(m_pos);
         push(TokenKind::Punct, begin, m_line);
     }
 
@@ -283,7 +299,7 @@ void pairBrackets(Tokens &t, bool angles) {
             continue;
         const char c = t.text[token.begin];
         // "operator<" and "operator>" name operators; their brackets pair with nothing.
-        const bool afterOperator = i > 0 && t.spelling(i - 1) == "operator";
+        const bool afterOperator = i > 0 && t.is(i - 1, "operator");
         const int kind = bracketKind(c);
         if (c == '(' || c == '[' || c == '{' || (c == '<' && angles && !afterOperator)) {
             open.push_back(i);
@@ -318,7 +334,8 @@ std::size_t Tokens::lastLine(std::size_t i) const {
 Tokens tokenize(std::string_view text, Language language) {
     Tokens out;
     out.text = text;
-    out.tokens.reserve(text.size() / 4 + 16);
+    // At most one token a byte. Untouched capacity costs no memory: a large block is mapped lazily.
+    out.tokens.reserve(text.size() + 1);
     Lexer(text, language, out).run();
     pairBrackets(out, language == Language::Cpp || language == Language::Java);
     return out;

@@ -36,8 +36,15 @@ struct Tokens {
     std::string_view spelling(std::size_t i) const {
         return text.substr(tokens[i].begin, tokens[i].end - tokens[i].begin);
     }
-    // Whether token i exists and is spelled `s`: is(i, "(") or is(i, "const").
-    bool is(std::size_t i, std::string_view s) const { return i < tokens.size() && spelling(i) == s; }
+    // Whether token i exists and is spelled `s` (not empty): is(i, "(") or is(i, "const").
+    [[gnu::always_inline]] bool is(std::size_t i, std::string_view s) const {
+        if (i >= tokens.size())
+            return false;
+        const Token &token = tokens[i];
+        // Length and first byte first: most comparisons end there, without a call to memcmp.
+        return token.end - token.begin == s.size() && text[token.begin] == s[0] &&
+               (s.size() == 1 || spelling(i) == s);
+    }
     bool isWord(std::size_t i) const { return i < tokens.size() && tokens[i].kind == TokenKind::Word; }
     // The partner of the bracket at i, or noMatch (also for i past the end).
     std::size_t match(std::size_t i) const { return i < tokens.size() ? tokens[i].match : noMatch; }
