@@ -24,6 +24,7 @@ import zipfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
+sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 import clang_truth  # noqa: E402
 import gdc_truth  # noqa: E402
 
