@@ -25,13 +25,18 @@ constexpr std::string_view usage =
     "       remarkist-render date [--settings FILE] [--at YYYY-MM-DDTHH:MM:SS] [--format TEMPLATE]\n"
     "       remarkist-render settings [--settings FILE]\n"
     "       remarkist-render read [--language c|cpp|d|java] [FILE]\n"
+    "       remarkist-render edit --line N [--language c|cpp|d|java] [--summary TEXT] [--settings FILE] "
+    "[FILE]\n"
     "\n"
     "Reads one request (JSON) from FILE or standard input and writes its comment, lines joined\n"
     "with CR LF and no line break after the last (--lf: LF, and one at the end).\n"
     "date prints the date text for the DateFormat setting (or TEMPLATE) now or at the given\n"
     "local time; settings prints the settings in force as JSON.\n"
-    "read prints the request (JSON) for the declaration in FILE or standard input: its kind,\n"
-    "parameters with their directions, and exceptions; the language is recognised when not given.\n"
+    "read prints the request (JSON) for the documentation comment, the declaration, or the comment\n"
+    "and the declaration it documents in FILE or standard input; the language is recognised when\n"
+    "not given.\n"
+    "edit prints (JSON) which lines of the source in FILE or standard input to replace with which\n"
+    "text to document the declaration at line N.\n"
     "Settings come from setting.dat in the current directory when it is there, else from\n"
     "$XDG_CONFIG_HOME/remarkist/setting.dat (~/.config/remarkist/), or from FILE.\n";
 
@@ -45,11 +50,11 @@ public:
     throw UsageError(message + " (see remarkist-render --help)");
 }
 
-enum class Command { Render, Date, Settings, Read };
+enum class Command { Render, Date, Settings, Read, Edit };
 
 struct Options {
     Command command = Command::Render;
-    std::optional<std::string> settings, at, format, file, language;
+    std::optional<std::string> settings, at, format, file, language, line, summary;
     bool lf = false;
 };
 
@@ -61,11 +66,16 @@ struct OptionSpec {
 };
 
 const OptionSpec optionSpecs[] = {
-    {"--settings", {Command::Render, Command::Date, Command::Settings}, &Options::settings, nullptr},
+    {"--settings",
+     {Command::Render, Command::Date, Command::Settings, Command::Edit},
+     &Options::settings,
+     nullptr},
     {"--lf", {Command::Render}, nullptr, &Options::lf},
     {"--at", {Command::Date}, &Options::at, nullptr},
     {"--format", {Command::Date}, &Options::format, nullptr},
-    {"--language", {Command::Read}, &Options::language, nullptr},
+    {"--language", {Command::Read, Command::Edit}, &Options::language, nullptr},
+    {"--line", {Command::Edit}, &Options::line, nullptr},
+    {"--summary", {Command::Edit}, &Options::summary, nullptr},
 };
 
 std::string inQuotes(std::string_view text) {
@@ -84,13 +94,17 @@ const OptionSpec *findOption(std::string_view name, Command command) {
 std::optional<Options> parseArguments(std::vector<std::string_view> args) {
     Options options;
     std::string prefix;
-    if (!args.empty() && (args.front() == "date" || args.front() == "settings" || args.front() == "read")) {
-        options.command = args.front() == "date"       ? Command::Date
-                          : args.front() == "settings" ? Command::Settings
-                                                       : Command::Read;
-        prefix = std::string(args.front()) + ": ";
-        args.erase(args.begin());
-    }
+    constexpr std::pair<std::string_view, Command> commands[] = {{"date", Command::Date},
+                                                                 {"settings", Command::Settings},
+                                                                 {"read", Command::Read},
+                                                                 {"edit", Command::Edit}};
+    for (const auto &[name, command] : commands)
+        if (!args.empty() && args.front() == name) {
+            options.command = command;
+            prefix = std::string(name) + ": ";
+            args.erase(args.begin());
+            break;
+        }
     bool onlyFiles = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string_view arg = args[i];
@@ -115,13 +129,15 @@ std::optional<Options> parseArguments(std::vector<std::string_view> args) {
             } else {
                 badUsage(prefix + inQuotes(name) + " needs a value");
             }
-        } else if ((options.command == Command::Render || options.command == Command::Read) &&
+        } else if (options.command != Command::Date && options.command != Command::Settings &&
                    !options.file) {
             options.file = std::string(arg);
         } else {
             badUsage(prefix + "unexpected argument " + inQuotes(arg));
         }
     }
+    if (options.command == Command::Edit && !options.line)
+        badUsage("edit: --line is needed");
     return options;
 }
 
@@ -258,11 +274,40 @@ std::string settingsCommand() {
     return settings.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
 }
 
-std::string readDeclarationCommand(const Options &options) {
-    std::optional<Language> language;
-    if (options.language && !(language = languageNamed(*options.language)))
-        badUsage("read: unknown language " + inQuotes(*options.language) + " (expected c, cpp, d or java)");
-    return readCommand(readFile(options.file.value_or("-")), language);
+std::optional<Language> language(const Options &options) {
+    std::optional<Language> named;
+    if (options.language && !(named = languageNamed(*options.language)))
+        badUsage(std::string(options.command == Command::Read ? "read" : "edit") + ": unknown language " +
+                 inQuotes(*options.language) + " (expected c, cpp, d or java)");
+    return named;
+}
+
+std::size_t lineNumber(const std::string &text) {
+    std::size_t line = 0;
+    const bool digits =
+        !text.empty() && text.size() <= 9 && text.find_first_not_of("0123456789") == std::string::npos;
+    if (digits)
+        line = std::stoul(text);
+    if (line == 0)
+        badUsage("edit: --line: expected a line number from 1, got " + inQuotes(text));
+    return line;
+}
+
+// Parameters a comment documents that its declaration no longer has: named, but no failure.
+void reportDropped(const std::vector<std::string> &dropped) {
+    for (const std::string &name : dropped)
+        std::cerr << "remarkist-render: dropped parameter " << inQuotes(name) << ": not in the declaration\n";
+}
+
+std::string sourceCommand(const Options &options) {
+    std::vector<std::string> dropped;
+    const std::string text = readFile(options.file.value_or("-"));
+    const std::string output =
+        options.command == Command::Read
+            ? readCommand(text, language(options), dropped)
+            : editCommand(text, lineNumber(*options.line), language(options), options.summary, dropped);
+    reportDropped(dropped);
+    return output;
 }
 
 void write(std::string_view text) {
@@ -289,7 +334,8 @@ int run(std::vector<std::string_view> args) {
         write(settingsCommand());
         break;
     case Command::Read:
-        write(readDeclarationCommand(*options));
+    case Command::Edit:
+        write(sourceCommand(*options));
         break;
     }
     return 0;

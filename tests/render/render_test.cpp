@@ -399,10 +399,10 @@ TEST_F(Render, Read) {
         std::vector<std::string> args;
         std::string source, expected;
     } rows[] = {
-        {"C++ recognised",
+        {"C++ recognised, after its comment",
          {"read"},
          "/** Doc. */\nint copy(const char *from, char *to, std::size_t n = 0);\n",
-         R"({"kind":"function","summary":"","comment":"","note":"","returns":"","params":[)"
+         R"({"kind":"function","summary":"Doc.","comment":"","note":"","returns":"","params":[)"
          R"({"direction":"in","name":"from","description":""},{"direction":"inout","name":"to","description":""},)"
          R"({"direction":"in","name":"n","description":""}],"throws":[]})"},
         {"Java recognised, with exceptions",
@@ -454,6 +454,53 @@ TEST_F(Render, ReadThenRender) {
     EXPECT_EQ(rendered.out,
               "/**\n *\tS\n *\t\n *\t@param[in]\t\ts\t\n *\t@param[inout]\tn\t\n *\t@throw\tE\t\n */\n");
     EXPECT_EQ(rendered.status, 0) << rendered.err;
+}
+
+// edit: the lines to replace as JSON; exit 1 without output when there is nothing to write.
+TEST_F(Render, Edit) {
+    const std::string source = "/// Old.\n/// @param gone was here\nint f(int a);\n";
+    const struct {
+        const char *name;
+        std::vector<std::string> args;
+        int status;
+        std::string out, err;
+    } rows[] = {
+        {"replaces the comment, names what it drops",
+         {"edit", "--line", "3", "--summary", "New."},
+         0,
+         R"({"first":1,"last":2,"text":")" + headBox +
+             R"(\n +\tNew.\n +\t\n +\tParams:\n +\t\ta\t= \n +/\n",)"
+             R"("summary":"New.","dropped":["gone"]})"
+             "\n",
+         "remarkist-render: dropped parameter \"gone\": not in the declaration\n"},
+        {"empty summary",
+         {"edit", "--line=3", "--summary="},
+         1,
+         "",
+         "remarkist-render: 概要は必ず記述する必要があります。\n"},
+        {"no declaration",
+         {"edit", "--line", "4"},
+         1,
+         "",
+         "remarkist-render: no declaration at line 4 or within the 20 lines after it\n"},
+        {"no line",
+         {"edit"},
+         2,
+         "",
+         "remarkist-render: edit: --line is needed (see remarkist-render --help)\n"},
+        {"line 0",
+         {"edit", "--line", "0"},
+         2,
+         "",
+         "remarkist-render: edit: --line: expected a line number from 1, got \"0\" (see remarkist-render "
+         "--help)\n"},
+    };
+    for (const auto &row : rows) {
+        const Result result = run(row.args, source);
+        EXPECT_EQ(result.out, row.out) << row.name;
+        EXPECT_EQ(result.err, row.err) << row.name;
+        EXPECT_EQ(result.status, row.status) << row.name;
+    }
 }
 
 } // namespace

@@ -86,6 +86,7 @@ struct SettingField {
 // Visits a field's member with one lambda for each type it may have:
 // std::visit(Overloaded{[](bool CSettingData::*flag) {...}, ...}, field.member).
 template <class... Visitors> struct Overloaded : Visitors... { using Visitors::operator()...; };
+template <class... Visitors> Overloaded(Visitors...) -> Overloaded<Visitors...>;
 
 // The ten settings, in the order setting.dat keeps them. WindowX and WindowY are the window's,
 // stored beside them.

@@ -1,0 +1,158 @@
+#include "core/read/source.h"
+
+#include "core/read/comment.h"
+
+#include <algorithm>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace {
+
+bool blank(std::string_view text) {
+    return text.find_first_not_of(" \t\r\n\f\v") == std::string_view::npos;
+}
+
+// Byte offsets where each line starts; lineStarts(text)[0] is line 1.
+std::vector<std::size_t> lineStarts(std::string_view text) {
+    std::vector<std::size_t> starts{0};
+    for (std::size_t at = text.find('\n'); at != std::string_view::npos; at = text.find('\n', at + 1))
+        starts.push_back(at + 1);
+    return starts;
+}
+
+std::string_view lineAt(std::string_view text, const std::vector<std::size_t> &starts, std::size_t line) {
+    const std::size_t begin = starts[line - 1];
+    const std::size_t end = line < starts.size() ? starts[line] : text.size();
+    return text.substr(begin, end - begin);
+}
+
+// Which declaration an editor means by `line`: one documented by a comment holding the line;
+// else the innermost function whose text holds it; else the first declaration starting on the
+// line or within the 20 after it; else the innermost class holding it.
+const Declaration *declarationAt(const std::vector<Declaration> &declarations, std::string_view buffer,
+                                 std::size_t line) {
+    const auto holds = [line](std::size_t first, std::size_t last) { return first <= line && line <= last; };
+    const Declaration *function = nullptr, *following = nullptr, *type = nullptr;
+    for (const Declaration &declaration : declarations) {
+        const auto &comment = declaration.comment;
+        if (comment && holds(comment->firstLine, comment->lastLine) &&
+            isDocComment(buffer.substr(comment->begin, comment->end - comment->begin)))
+            return &declaration;
+        if (holds(declaration.firstLine, declaration.lastLine)) {
+            const Declaration *&inner = declaration.request.kind == DocumentKind::Function ? function : type;
+            if (!inner || inner->firstLine <= declaration.firstLine)
+                inner = &declaration;
+        }
+        if (!following && declaration.firstLine >= line && declaration.firstLine <= line + 20)
+            following = &declaration;
+    }
+    return function ? function : following ? following : type;
+}
+
+// The documentation comment to replace: it ends on the line right above the declaration and
+// shares its lines with nothing else.
+std::optional<CommentSpan> commentToReplace(const Declaration &declaration, std::string_view buffer,
+                                            const std::vector<std::size_t> &starts) {
+    const auto &comment = declaration.comment;
+    if (!comment || comment->lastLine + 1 != declaration.firstLine ||
+        !isDocComment(buffer.substr(comment->begin, comment->end - comment->begin)))
+        return std::nullopt;
+    const std::size_t lineBegin = starts[comment->firstLine - 1];
+    const std::string_view after = lineAt(buffer, starts, comment->lastLine);
+    const std::size_t afterBegin = comment->end - starts[comment->lastLine - 1];
+    if (!blank(buffer.substr(lineBegin, comment->begin - lineBegin)) || !blank(after.substr(afterBegin)))
+        return std::nullopt;
+    return comment;
+}
+
+} // namespace
+
+SourceReading mergeRequests(const DocumentRequest &comment, const DocumentRequest &declaration) {
+    SourceReading reading{comment, {}};
+    DocumentRequest &merged = reading.request;
+    merged.kind = declaration.kind;
+
+    std::unordered_map<std::string_view, const ParamEntry *> documented;
+    for (const ParamEntry &param : comment.params)
+        documented.emplace(param.name, &param);
+    merged.params = declaration.params;
+    std::unordered_set<std::string_view> declared;
+    for (ParamEntry &param : merged.params) {
+        declared.insert(param.name);
+        const auto found = param.name.empty() ? documented.end() : documented.find(param.name);
+        if (found == documented.end())
+            continue;
+        param.description = found->second->description;
+        if (!found->second->direction.empty())
+            param.direction = found->second->direction;
+    }
+    for (const ParamEntry &param : comment.params)
+        if (!declared.contains(param.name))
+            reading.dropped.push_back(param.name);
+
+    std::unordered_set<std::string_view> types;
+    for (const ExceptionEntry &entry : comment.throws)
+        types.insert(entry.type);
+    for (const ExceptionEntry &entry : declaration.throws)
+        if (!types.contains(entry.type))
+            merged.throws.push_back(entry);
+    return reading;
+}
+
+SourceReading readSource(std::string_view text, std::optional<Language> language) {
+    const std::optional<CommentExtent> comment = findDocComment(text);
+    if (!comment)
+        return {readDeclaration(text, language.value_or(guessLanguage(text))).request, {}};
+    const DocumentRequest documented = readComment(text);
+    if (blank(text.substr(comment->end)))
+        return {documented, {}};
+    // The declaration is read with the comment blanked out, so that an error names the line
+    // as the whole text numbers it.
+    std::string rest(text);
+    std::replace_if(
+        rest.begin(), rest.begin() + static_cast<std::ptrdiff_t>(comment->end),
+        [](char c) { return c != '\n'; }, ' ');
+    const Language reading = language.value_or(guessLanguage(std::string_view(rest).substr(comment->end)));
+    return mergeRequests(documented, readDeclaration(rest, reading).request);
+}
+
+SourceEdit editSource(std::string_view buffer, std::size_t line, std::optional<Language> language,
+                      const std::optional<std::string> &summary) {
+    const std::vector<Declaration> declarations =
+        findDeclarations(buffer, language.value_or(guessLanguage(buffer)));
+    const Declaration *declaration = declarationAt(declarations, buffer, line);
+    if (!declaration)
+        throw ReadError("no declaration at line " + std::to_string(line) +
+                        " or within the 20 lines after it");
+
+    const std::vector<std::size_t> starts = lineStarts(buffer);
+    const std::optional<CommentSpan> comment = commentToReplace(*declaration, buffer, starts);
+    SourceEdit edit;
+    SourceReading reading{declaration->request, {}};
+    if (comment) {
+        reading = mergeRequests(readComment(buffer.substr(comment->begin, comment->end - comment->begin)),
+                                declaration->request);
+        edit.first = comment->firstLine;
+        edit.last = comment->lastLine;
+    } else {
+        edit.first = declaration->firstLine;
+        edit.last = declaration->firstLine - 1;
+    }
+    if (summary)
+        reading.request.summary = *summary;
+    edit.summary = reading.request.summary;
+    edit.dropped = std::move(reading.dropped);
+
+    const std::string_view firstLine = lineAt(buffer, starts, declaration->firstLine);
+    const std::string_view indent = firstLine.substr(0, firstLine.find_first_not_of(" \t"));
+    const std::string_view ending =
+        starts.size() > 1 && starts[1] >= 2 && buffer[starts[1] - 2] == '\r' ? "\r\n" : "\n";
+    const std::string rendered = renderDocument(std::move(reading.request), "\n");
+    for (std::size_t begin = 0; begin <= rendered.size();) {
+        const std::size_t end = std::min(rendered.find('\n', begin), rendered.size());
+        edit.text.append(indent).append(rendered, begin, end - begin).append(ending);
+        begin = end + 1;
+    }
+    return edit;
+}
