@@ -1,0 +1,3 @@
+// Nothing to document here.
+
+/* Nor here. */

@@ -1,0 +1,6 @@
+module numbers;
+
+int twice(int x)
+{
+    return 2 * x;
+}

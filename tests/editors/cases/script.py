@@ -1,0 +1,2 @@
+def twice(x):
+    return 2 * x
