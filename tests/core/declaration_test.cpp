@@ -446,6 +446,27 @@ TEST(Declaration, Regression) {
         // A parenthesised name was taken for "(*name)".
         {"pointer declarator is not a parenthesised name", Language::C, "int (*fp)(int);\nint (g)(int y);",
          "!"},
+        // Found in real code (Qt, Phobos, java.base), each read wrongly or not at all.
+        {"reference to an array of a template type", Language::Cpp,
+         "template <typename Char, size_t N>\nstatic constexpr qsizetype length(const Char (&str)[N]) "
+         "noexcept;",
+         "in str"},
+        {"template instance as the return type", Language::D,
+         "Tuple!(Range, size_t) find(alias pred = \"a == b\", Range, Ranges...)\n(Range haystack, Ranges "
+         "needles)",
+         "in haystack, in needles"},
+        {"string template argument in the return type", Language::D, "Flag!\"each\" each(Range)(Range r)",
+         "in r"},
+        {"comma after the last parameter", Language::D,
+         "T findLocalMin(T)(\n    const T ax,\n    const T bx,\n    )", "in ax, in bx"},
+        {"package protection", Language::D,
+         "package auto skipWS(R, Flag!\"doCount\" doCount = No.doCount)(ref R r)", "inout r"},
+        {"package(x) protection", Language::D,
+         "package(std) string searchPathFor(scope const(char)[] executable)", "in executable"},
+        {"pragma before it, a scope const variadic", Language::D,
+         "pragma(printf)\n    int fprintf(FILE* stream, scope const char* format, scope const ...);",
+         "in stream, in format, in ..."},
+        {"a Java method called delete", Language::Java, "boolean delete(int i) {", "in i"},
     };
     for (const auto &row : rows) {
         try {

@@ -82,16 +82,19 @@ constexpr std::string_view cGroupWordsList[] = {
     "__asm",         "sizeof",      "alignof",    "static_assert", "_Static_assert", "_Pragma",  "__pragma",
     "_Atomic"};
 constexpr std::string_view dGroupWordsList[] = {
-    "const",    "immutable", "shared",  "inout", "typeof", "extern", "align", "deprecated", "package",
-    "__traits", "scope",     "version", "debug", "mixin",  "assert", "if",    "is",         "cast"};
-// Words after which a statement is no declaration.
-constexpr std::string_view statementWordsList[] = {
-    "return",    "if",       "else",          "while",          "for",      "do",
-    "switch",    "case",     "goto",          "break",          "continue", "new",
-    "delete",    "using",    "namespace",     "import",         "package",  "module",
-    "alias",     "try",      "catch",         "finally",        "assert",   "throw",
-    "co_return", "co_yield", "static_assert", "_Static_assert", "unittest", "invariant",
-    "sizeof"};
+    "const", "immutable", "shared", "inout", "typeof", "extern", "align", "deprecated", "package", "__traits",
+    "scope", "version",   "debug",  "mixin", "assert", "if",     "is",    "cast",       "pragma"};
+// Words after which a statement is no declaration: in every language, and in each one (a Java
+// method may be called delete).
+constexpr std::string_view commonStatementWordsList[] = {"return",   "if",     "else",  "while", "for",
+                                                         "do",       "switch", "case",  "goto",  "break",
+                                                         "continue", "try",    "catch", "throw"};
+constexpr std::string_view cStatementWordsList[] = {"new",       "delete",        "using",
+                                                    "namespace", "co_return",     "co_yield",
+                                                    "sizeof",    "static_assert", "_Static_assert"};
+constexpr std::string_view dStatementWordsList[] = {"new",     "delete", "import",   "module",   "alias",
+                                                    "finally", "assert", "unittest", "invariant"};
+constexpr std::string_view javaStatementWordsList[] = {"new", "import", "package", "finally", "assert"};
 constexpr std::string_view accessWordsList[] = {"public",  "private", "protected", "package", "export",
                                                 "signals", "slots",   "Q_SIGNALS", "Q_SLOTS"};
 constexpr WordSet cBuiltins{cBuiltinsList};
@@ -99,7 +102,10 @@ constexpr WordSet dBuiltins{dBuiltinsList};
 constexpr WordSet cQualifiers{cQualifiersList};
 constexpr WordSet cGroupWords{cGroupWordsList};
 constexpr WordSet dGroupWords{dGroupWordsList};
-constexpr WordSet statementWords{statementWordsList};
+constexpr WordSet commonStatementWords{commonStatementWordsList};
+constexpr WordSet cStatementWords{cStatementWordsList};
+constexpr WordSet dStatementWords{dStatementWordsList};
+constexpr WordSet javaStatementWords{javaStatementWordsList};
 constexpr WordSet accessWords{accessWordsList};
 
 enum class Outcome { Accepted, Rejected, Failed };
@@ -250,10 +256,11 @@ bool Reader::read(std::size_t i, Found &found) {
             j = past;
             continue;
         }
-        if (token.kind == TokenKind::Number)
-            return fail(j);
-        if (token.kind == TokenKind::String) {
-            if (j == 0 || word(j - 1) != "extern")
+        if (token.kind == TokenKind::Number || token.kind == TokenKind::String) {
+            // extern "C"; D's template arguments Flag!"each", Vector!3
+            const bool argument = (token.kind == TokenKind::String && j > 0 && word(j - 1) == "extern") ||
+                                  (isD() && isPunct(j - 1, "!"));
+            if (!argument)
                 return fail(j);
             ++j;
             continue;
@@ -271,6 +278,8 @@ bool Reader::read(std::size_t i, Found &found) {
                 if (!readClass(j + 1, first, found, isClass) || isClass)
                     return isClass;
                 return fail(j);
+            } else if (same(s, "(") && isD() && isPunct(j - 1, "!") && t.match(j) != noMatch) {
+                j = pastGroup(j); // "Tuple!(int, string) f()"
             } else if (same(s, "(") && cLike() && !typeDefinition) {
                 return readNestedDeclarator(j, first, found);
             } else {
@@ -299,7 +308,8 @@ bool Reader::read(std::size_t i, Found &found) {
             return outcome == Outcome::Accepted || (outcome == Outcome::Rejected && fail(params));
         }
         const bool knownStatement =
-            oneOf(s, statementWords) && !(isJava() && same(s, "default")) && !(isD() && same(s, "debug"));
+            oneOf(s, commonStatementWords) || (cLike() && oneOf(s, cStatementWords)) ||
+            (isD() && oneOf(s, dStatementWords)) || (isJava() && oneOf(s, javaStatementWords));
         if (knownStatement)
             return fail(j);
         if (same(s, "typedef") || same(s, "using"))
@@ -660,6 +670,8 @@ bool Reader::readParams(std::size_t open, std::vector<ParamEntry> &params) {
             continue;
         }
         only = only && j == close;
+        if (isD() && j == close && begin == close && !only)
+            break; // D allows a comma after the last parameter
         if (!readParam(begin, j, only, params))
             return false;
         begin = j + 1;
@@ -772,7 +784,9 @@ bool Reader::readCParam(std::vector<std::size_t> &elements, std::size_t begin, P
         const std::size_t open = elements[d];
         if (!isPunct(open, "(") || (d > 0 && oneOf(word(elements[d - 1]), cGroupWords)))
             continue;
-        if (d >= 2 && t.isWord(elements[d - 1]) && !oneOf(word(elements[d - 1]), cBuiltins) &&
+        const bool declarator = isPunct(open + 1, "*") || isPunct(open + 1, "&") || isPunct(open + 1, "&&") ||
+                                isPunct(open + 1, "^") || (t.isWord(open + 1) && isPunct(open + 2, "::"));
+        if (!declarator && d >= 2 && t.isWord(elements[d - 1]) && !oneOf(word(elements[d - 1]), cBuiltins) &&
             !oneOf(word(elements[d - 1]), cQualifiers)) {
             param.name = std::string(t.spelling(elements[d - 1])); // a function: "int g(int)"
             return true;
@@ -842,6 +856,10 @@ bool Reader::readDParam(std::vector<std::size_t> &elements, std::size_t begin, P
         constant = constant || oneOf(w, {"in", "const", "immutable", "inout"});
     }
     elements.erase(elements.begin(), elements.begin() + static_cast<std::ptrdiff_t>(k));
+    if (elements.size() == 1 && isPunct(elements[0], "...")) {
+        param = {"in", "...", ""}; // "scope const ..."
+        return true;
+    }
     if (!elements.empty() && isPunct(elements.back(), "..."))
         elements.pop_back(); // "int[] a..."
     if (elements.empty())
