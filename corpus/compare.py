@@ -245,6 +245,7 @@ TEXT_FEATURES = [
     ("d", "package protection", r"^\s*package\b"),
     ("d", "a template instance X!(...) or X!Y as return type", r"^\s*(?:[@\w]+\s+)*\.?\w+\s*!\s*[\w(\"]"),
     ("d", "storage classes before a C-style ...", r"\b(?:scope|const)\s+\.\.\.\s*\)"),
+    ("d", "a comma after the last parameter", r",\s*\)"),
     ("d", "a contract before the body", r"\)\s*(?:in|out)\b"),
     ("c cpp", "preprocessor lines inside", r"(?m)^\s*#"),
     ("cpp", "a reference or pointer to an array, T (&a)[N]", r"\(\s*[&*]\s*\w+\s*\)\s*\["),

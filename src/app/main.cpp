@@ -2,6 +2,8 @@
 #include "app/platform/clipboard.h"
 #include "app/platform/errordialog.h"
 #include "app/platform/hotkey.h"
+#include "app/platform/instance.h"
+#include "app/platform/platformchoice.h"
 #include "app/platform/sounds.h"
 
 #include <QApplication>
@@ -9,7 +11,11 @@
 #include <QPointer>
 #include <QWindow>
 
+#include <algorithm>
+#include <cstdlib>
 #include <exception>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -50,6 +56,21 @@ private:
     QWidget *m_window;
 };
 
+// The program's arguments, null-terminated as argv is, with "-platform xcb" in front of the
+// user's own (a -platform given there still wins) when chosenQtPlatform asks for it.
+std::vector<char *> withPlatformChoice(int argc, char *argv[]) {
+    static char option[] = "-platform";
+    static std::string platform;
+    std::vector<char *> arguments(argv, argv + argc);
+    if (const char *chosen = chosenQtPlatform(std::getenv("WAYLAND_DISPLAY"), std::getenv("DISPLAY"),
+                                              std::getenv("QT_QPA_PLATFORM"))) {
+        platform = chosen;
+        arguments.insert(arguments.begin() + std::min(argc, 1), {option, platform.data()});
+    }
+    arguments.push_back(nullptr);
+    return arguments;
+}
+
 void showFatalError(const QString &text) {
     QMessageBox box(QMessageBox::Critical, QStringLiteral("Fatal Error"), text, QMessageBox::Ok,
                     QApplication::activeWindow());
@@ -59,7 +80,13 @@ void showFatalError(const QString &text) {
 } // namespace
 
 int main(int argc, char *argv[]) {
-    Application app(argc, argv);
+    std::vector<char *> arguments = withPlatformChoice(argc, argv);
+    int count = static_cast<int>(arguments.size()) - 1;
+    Application app(count, arguments.data());
+    // Before anything is built: a second start only hands over to the first.
+    SingleInstance instance(instanceServerName());
+    if (instance.activateRunning())
+        return 0;
     SystemSounds sounds;
     SystemClipboard clipboard;
     g_sounds = &sounds;
@@ -73,7 +100,12 @@ int main(int argc, char *argv[]) {
             QObject::connect(hotKey.get(), &GlobalHotKey::activated, window, &MainWindow::onHotKey);
         window->show();
         new ActivateWhenExposed(window);
+        // A later start brings the window forward as the hot key does. Listening waits for
+        // the event loop, so that it costs the window's first showing nothing.
+        QObject::connect(&instance, &SingleInstance::activationRequested, window, &MainWindow::onHotKey);
+        QMetaObject::invokeMethod(&instance, &SingleInstance::listen, Qt::QueuedConnection);
         app.exec();
+        instance.close();
     } catch (const std::exception &error) {
         showFatalError(QString::fromUtf8(error.what()));
         return 1;

@@ -67,14 +67,25 @@ rk_start_x() {
 
 rk_wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
 
-# rk_start_app: starts the program in $RK_WORK and waits for its window. Sanitizer reports
-# get exit codes of their own so that they cannot pass for the program's 0, 1 or 35.
+# The QT_QPA_PLATFORM the program gets; empty leaves it unset, for the program to choose.
+RK_PLATFORM=${RK_PLATFORM-xcb}
+
+# rk_exec_app [PROBE]: replaces the shell with the program in $RK_WORK; its probe writes to
+# PROBE ($RK_PROBE when not given). Sanitizer reports get exit codes of their own so that
+# they cannot pass for the program's 0, 1 or 35.
+rk_exec_app() {
+    cd "$RK_WORK"
+    exec env -u QT_QPA_PLATFORM ${RK_PLATFORM:+QT_QPA_PLATFORM=$RK_PLATFORM} \
+        QT_PLUGIN_PATH="$REMARKIST_PROBE_PLUGINS" QT_QPA_GENERIC_PLUGINS=remarkistprobe \
+        REMARKIST_PROBE="${1:-$RK_PROBE}" \
+        ASAN_OPTIONS=detect_leaks=0:exitcode=66 UBSAN_OPTIONS=exitcode=67:print_stacktrace=1 \
+        "$REMARKIST"
+}
+
+# rk_start_app: starts the program and waits for its window.
 rk_start_app() {
     rm -f "$RK_PROBE"
-    (cd "$RK_WORK" && exec env QT_QPA_PLATFORM=xcb QT_PLUGIN_PATH="$REMARKIST_PROBE_PLUGINS" \
-        QT_QPA_GENERIC_PLUGINS=remarkistprobe REMARKIST_PROBE="$RK_PROBE" \
-        ASAN_OPTIONS=detect_leaks=0:exitcode=66 UBSAN_OPTIONS=exitcode=67:print_stacktrace=1 \
-        "$REMARKIST" >"$RK_TMP/app.log" 2>&1) &
+    (rk_exec_app) >"$RK_TMP/app.log" 2>&1 &
     RK_APP_PID=$!
     RK_PIDS+=($RK_APP_PID)
     RK_WINDOW=$(timeout 60 xdotool search --sync --onlyvisible --name '^Remarkist$' | head -n 1) ||
@@ -192,8 +203,12 @@ rk_wait_exit() {
     wait "$RK_APP_PID" || RK_EXIT=$?
 }
 
-# Ended, or ended and not yet waited for (a zombie).
-rk_app_ended() { [ ! -e "/proc/$RK_APP_PID" ] || grep -q '^[0-9]* (.*) Z' "/proc/$RK_APP_PID/stat"; }
+# rk_app_ended [PID]: the program (or process PID) ended, or ended and is not yet waited for
+# (a zombie).
+rk_app_ended() {
+    local pid=${1:-$RK_APP_PID}
+    [ ! -e "/proc/$pid" ] || grep -q '^[0-9]* (.*) Z' "/proc/$pid/stat"
+}
 
 rk_expect_exit() {
     rk_wait_exit "${2:-20}"

@@ -1,0 +1,191 @@
+#include "apptest.h"
+
+#include "app/platform/instance.h"
+#include "app/platform/platformchoice.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLocalSocket>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <future>
+#include <string>
+
+namespace {
+
+TEST(PlatformChoice, XcbOnlyWhereWaylandOffersX11AndTheUserChoseNothing) {
+    struct Row {
+        const char *name, *wayland, *display, *qpa, *chosen;
+    };
+    const Row rows[] = {
+        {"wayland with XWayland", "wayland-0", ":0", nullptr, "xcb"},
+        {"empty platform is unset", "wayland-0", ":0", "", "xcb"},
+        {"user chose wayland", "wayland-0", ":0", "wayland", nullptr},
+        {"user chose xcb", "wayland-0", ":0", "xcb", nullptr},
+        {"user chose offscreen", "wayland-0", ":0", "offscreen", nullptr},
+        {"X11 session", nullptr, ":0", nullptr, nullptr},
+        {"empty wayland display is unset", "", ":0", nullptr, nullptr},
+        {"wayland without XWayland", "wayland-0", nullptr, nullptr, nullptr},
+        {"empty X display is unset", "wayland-0", "", nullptr, nullptr},
+        {"no display at all", nullptr, nullptr, nullptr, nullptr},
+    };
+    for (const Row &row : rows) {
+        const char *chosen = chosenQtPlatform(row.wayland, row.display, row.qpa);
+        EXPECT_EQ(std::string(chosen ? chosen : "(none)"), std::string(row.chosen ? row.chosen : "(none)"))
+            << row.name;
+    }
+}
+
+TEST(InstanceServerName, UserAndDisplayInTheRuntimeFolder) {
+    struct Row {
+        const char *name;
+        unsigned uid;
+        QString display, wayland, runtime, expected;
+    };
+    const Row rows[] = {
+        {"X11", 1000, ":0", "", "/run/user/1000", "/run/user/1000/remarkist-1000-:0"},
+        {"XWayland: the X display", 1000, ":1", "wayland-0", "/run/user/1000",
+         "/run/user/1000/remarkist-1000-:1"},
+        {"Wayland alone", 1000, "", "wayland-0", "/run/user/1000", "/run/user/1000/remarkist-1000-wayland-0"},
+        {"no runtime folder: a bare name", 1001, "localhost:10.0", "", "", "remarkist-1001-localhost:10.0"},
+        {"a display path stays one file", 0, "unix/:0", "", "/run/user/0", "/run/user/0/remarkist-0-unix_:0"},
+    };
+    for (const Row &row : rows)
+        EXPECT_EQ(instanceServerName(row.uid, row.display, row.wayland, row.runtime), row.expected)
+            << row.name;
+}
+
+// The first and the second start within one test process: the second one's blocking calls run
+// on a thread of their own while the first one's event loop answers.
+class Instance : public AppTest {
+protected:
+    void SetUp() override {
+        AppTest::SetUp();
+        ASSERT_TRUE(runtime.isValid());
+        name = runtime.filePath("remarkist-test");
+    }
+
+    // Runs `call` on another thread while this one handles events; its result.
+    template <class Call> static auto meanwhile(Call call) {
+        auto result = std::async(std::launch::async, call);
+        while (result.wait_for(std::chrono::milliseconds(1)) != std::future_status::ready)
+            QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        return result.get();
+    }
+
+    bool secondStart() const {
+        return meanwhile([this] { return SingleInstance(name).activateRunning(); });
+    }
+
+    // A socket file that nobody listens on, as a program that crashed leaves it.
+    void leaveStaleSocket() const {
+        const QByteArray path = QFile::encodeName(name);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::memcpy(address.sun_path, path.constData(), static_cast<size_t>(path.size()));
+        const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+        ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+        ASSERT_EQ(::listen(fd, 1), 0);
+        close(fd);
+        ASSERT_TRUE(QFile::exists(name));
+    }
+
+    QTemporaryDir runtime;
+    QString name;
+    int activations = 0;
+};
+
+TEST_F(Instance, SecondStartActivatesTheFirst) {
+    SingleInstance first(name);
+    QObject::connect(&first, &SingleInstance::activationRequested, [this] { ++activations; });
+    EXPECT_FALSE(SingleInstance(name).activateRunning()) << "nothing runs yet";
+    first.listen();
+    ASSERT_TRUE(first.isListening());
+
+    EXPECT_TRUE(secondStart());
+    EXPECT_EQ(activations, 1);
+    EXPECT_TRUE(secondStart());
+    EXPECT_EQ(activations, 2);
+
+    // Once the window has closed, a start opens its own window.
+    first.close();
+    EXPECT_FALSE(secondStart());
+    EXPECT_EQ(activations, 2);
+    EXPECT_FALSE(QFile::exists(name));
+}
+
+TEST_F(Instance, StaleSocketIsTakenOver) {
+    leaveStaleSocket();
+    SingleInstance first(name);
+    QObject::connect(&first, &SingleInstance::activationRequested, [this] { ++activations; });
+    QElapsedTimer refused;
+    refused.start();
+    EXPECT_FALSE(SingleInstance(name).activateRunning());
+    EXPECT_LT(refused.elapsed(), 100) << "a refused connect must not cost start-up time";
+
+    first.listen();
+    ASSERT_TRUE(first.isListening());
+    EXPECT_TRUE(secondStart());
+    EXPECT_EQ(activations, 1);
+}
+
+// Two programs started at the same moment: the later one finds the other listening and runs
+// on alone; finding out must not bring the other forward.
+TEST_F(Instance, LaterListenerLeavesTheSocketAlone) {
+    SingleInstance first(name);
+    QObject::connect(&first, &SingleInstance::activationRequested, [this] { ++activations; });
+    first.listen();
+    SingleInstance later(name);
+    meanwhile([&later] {
+        later.listen();
+        return true;
+    });
+    EXPECT_FALSE(later.isListening());
+    EXPECT_EQ(activations, 0);
+    EXPECT_TRUE(secondStart());
+    EXPECT_EQ(activations, 1);
+}
+
+TEST_F(Instance, OnlyTheActivationRequestIsAnswered) {
+    struct Row {
+        const char *name;
+        QByteArray request;
+        int activations;
+        QByteArray answer;
+    };
+    const Row rows[] = {
+        {"activate", "activate\n", 1, "ok\n"},
+        {"another word", "hello\n", 0, ""},
+        {"activate without the line end, then more", "activate" + QByteArray(100, 'x'), 0, ""},
+    };
+    SingleInstance first(name);
+    QObject::connect(&first, &SingleInstance::activationRequested, [this] { ++activations; });
+    first.listen();
+    for (const Row &row : rows) {
+        activations = 0;
+        const QByteArray answer = meanwhile([this, &row] {
+            QLocalSocket socket;
+            socket.connectToServer(name);
+            socket.waitForConnected(1000);
+            socket.write(row.request);
+            socket.waitForBytesWritten(1000);
+            // The program closes the connection after its answer, or without one.
+            QByteArray got;
+            while (socket.waitForReadyRead(2000))
+                got += socket.readAll();
+            return got + socket.readAll();
+        });
+        EXPECT_EQ(activations, row.activations) << row.name;
+        EXPECT_EQ(answer, row.answer) << row.name;
+    }
+}
+
+} // namespace
