@@ -30,7 +30,8 @@ import gdc_truth  # noqa: E402
 
 LANGUAGES = ["c", "cpp", "d", "java"]
 NAMES = {"c": "C", "cpp": "C++", "d": "D", "java": "Java"}
-JAVA_SOURCES = "/usr/lib/jvm/default-java/lib/src.zip"
+# From openjdk-17-source; the JDK's own link to it needs the full JDK package.
+JAVA_SOURCES = "/usr/lib/jvm/openjdk-17/lib/src.zip"
 JAVA = "/usr/lib/jvm/default-java/bin/java"
 TIMEOUT_SECONDS = 10
 EXAMPLES_PER_SHAPE = 2

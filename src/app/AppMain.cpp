@@ -1,10 +1,12 @@
 #include "app/AppMain.h"
 
 #include "app/misc/dock.h"
+#include "app/platform/platform.h"
 #include "app/tab/classdoc.h"
 #include "app/tab/filedoc.h"
 #include "app/tab/functiondoc.h"
 #include "app/tab/setting.h"
+#include "core/read/source.h"
 
 #include <QCloseEvent>
 #include <QIcon>
@@ -36,13 +38,15 @@ MainWindow::MainWindow() {
     setWindowTitle("Remarkist");
     setWindowIcon(loadWindowIcon());
 
-    // Both act whichever control of the window has the focus.
-    auto *copy = new QShortcut(QKeySequence(Qt::SHIFT | Qt::CTRL | Qt::Key_C), this);
-    copy->setContext(Qt::WindowShortcut);
-    connect(copy, &QShortcut::activated, this, &MainWindow::onCopyShortcut);
-    auto *initialize = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_I), this);
-    initialize->setContext(Qt::WindowShortcut);
-    connect(initialize, &QShortcut::activated, this, &MainWindow::onInitializeShortcut);
+    // Each acts whichever control of the window has the focus.
+    const auto addShortcut = [this](QKeyCombination keys, void (MainWindow::*action)()) {
+        auto *shortcut = new QShortcut(QKeySequence(keys), this);
+        shortcut->setContext(Qt::WindowShortcut);
+        connect(shortcut, &QShortcut::activated, this, action);
+    };
+    addShortcut(Qt::SHIFT | Qt::CTRL | Qt::Key_C, &MainWindow::onCopyShortcut);
+    addShortcut(Qt::CTRL | Qt::Key_I, &MainWindow::onInitializeShortcut);
+    addShortcut(Qt::SHIFT | Qt::CTRL | Qt::Key_V, &MainWindow::fillFromClipboard);
 
     m_tabs = new QTabWidget;
     m_tabs->setAccessibleName("tabs");
@@ -115,6 +119,26 @@ void MainWindow::onCopyShortcut() {
 void MainWindow::onInitializeShortcut() {
     if (DocumentPage *page = selectedDocumentPage())
         page->initialize();
+}
+
+void MainWindow::fillFromClipboard() {
+    DocumentPage *page = selectedDocumentPage();
+    if (!page)
+        return;
+    SourceReading reading;
+    try {
+        reading = readSource(g_clipboard->text());
+    } catch (const Orvex::Exception &) {
+        g_sounds->asterisk();
+        return;
+    }
+    if (reading.declared) {
+        page = reading.request.kind == DocumentKind::Function ? static_cast<DocumentPage *>(m_function)
+                                                              : m_class;
+        m_tabs->setCurrentWidget(page);
+    }
+    page->build();
+    page->fill(reading);
 }
 
 void MainWindow::onHotKey() {

@@ -35,6 +35,10 @@ public:
     void onCopyShortcut();
     // Ctrl+I: the selected document page empties its forms.
     void onInitializeShortcut();
+    // Shift+Ctrl+V, and the document pages' menu: the clipboard's text read as source fills a
+    // document page. A declaration chooses the function or class page; a comment alone fills
+    // the selected one. Text that cannot be read sounds the asterisk and changes nothing.
+    void fillFromClipboard();
     // The global hot key: forward, restored, caret in the summary of the selected page.
     void onHotKey();
 

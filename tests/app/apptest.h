@@ -28,9 +28,15 @@ struct RecordingSounds : Sounds {
     void asterisk() override { played.push_back("asterisk"); }
 };
 
+// Holds one text, as the clipboard does: what was last set, or what a test puts there.
 struct RecordingClipboard : Clipboard {
     std::vector<std::string> texts;
-    void setText(const std::string &text) override { texts.push_back(text); }
+    std::string current;
+    void setText(const std::string &text) override {
+        texts.push_back(text);
+        current = text;
+    }
+    std::string text() const override { return current; }
 };
 
 inline QApplication &testApplication() {

@@ -61,13 +61,22 @@ void Comment::refresh() {
     });
 }
 
+void Comment::setText(const QString &text) {
+    clearHint();
+    setPlainText(text);
+}
+
+void Comment::clearHint() {
+    if (g_forms.commentEntered)
+        return;
+    forEachField(g_forms.commentFields, [](Comment *box) {
+        box->setPlainText(QString());
+        setTextColor(box, windowTextColor(box));
+    });
+    g_forms.commentEntered = true;
+}
+
 void Comment::focusInEvent(QFocusEvent *event) {
-    if (!g_forms.commentEntered) {
-        forEachField(g_forms.commentFields, [](Comment *box) {
-            box->setPlainText(QString());
-            setTextColor(box, windowTextColor(box));
-        });
-        g_forms.commentEntered = true;
-    }
+    clearHint();
     QPlainTextEdit::focusInEvent(event);
 }

@@ -17,6 +17,9 @@ public:
     void reset();
     // The shared comment in every comment field.
     void refresh();
+    // `text` as if typed into this field: the hint goes from all fields, and the comment
+    // counts as entered.
+    void setText(const QString &text);
 
 protected:
     // The first focus of any comment field clears the hint from all of them.
@@ -25,4 +28,6 @@ protected:
 private:
     // The grey hint in `box` alone.
     static void showHint(Comment *box);
+    // Empties every field that shows the hint, in the text colour; the comment is then entered.
+    static void clearHint();
 };

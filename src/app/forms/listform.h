@@ -58,6 +58,8 @@ protected:
     virtual void clearUsedInputs() = 0;
     // Empties the list.
     void clearRows();
+    // The list becomes these rows, none selected.
+    void setRows(const std::vector<QStringList> &rows);
 
 private:
     QWidget *m_entryRow;
@@ -65,7 +67,6 @@ private:
 
     QStringList rowTexts(int row) const;
     std::vector<int> selectedIndices() const;
-    void setRows(const std::vector<QStringList> &rows);
     void appendRow(const QStringList &texts);
     void writeRow(int row, const QStringList &texts);
     void select(int row, bool selected);

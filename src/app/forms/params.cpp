@@ -65,6 +65,14 @@ std::vector<ParamEntry> Params::entries() const {
     return result;
 }
 
+void Params::setEntries(const std::vector<ParamEntry> &entries) {
+    std::vector<QStringList> texts;
+    for (const ParamEntry &entry : entries)
+        texts.push_back({QString::fromStdString(entry.direction), QString::fromStdString(entry.name),
+                         QString::fromStdString(entry.description)});
+    setRows(texts);
+}
+
 void Params::reset() {
     clear();
 }

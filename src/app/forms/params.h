@@ -18,6 +18,8 @@ public:
     // "in" as the direction, empty text boxes, an empty list.
     void clear();
     std::vector<ParamEntry> entries() const;
+    // The list becomes these rows; the inputs stay.
+    void setEntries(const std::vector<ParamEntry> &entries);
     void reset();
 
 protected:

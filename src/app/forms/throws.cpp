@@ -26,6 +26,13 @@ std::vector<ExceptionEntry> Throws::entries() const {
     return result;
 }
 
+void Throws::setEntries(const std::vector<ExceptionEntry> &entries) {
+    std::vector<QStringList> texts;
+    for (const ExceptionEntry &entry : entries)
+        texts.push_back({QString::fromStdString(entry.type), QString::fromStdString(entry.description)});
+    setRows(texts);
+}
+
 void Throws::reset() {
     clear();
 }

@@ -14,6 +14,8 @@ public:
     // Empty text boxes, an empty list.
     void clear();
     std::vector<ExceptionEntry> entries() const;
+    // The list becomes these rows; the inputs stay.
+    void setEntries(const std::vector<ExceptionEntry> &entries);
     void reset();
 
 protected:

@@ -59,6 +59,10 @@ void SystemClipboard::setText(const std::string &text) {
     m_lastText = text;
 }
 
+std::string SystemClipboard::text() const {
+    return QGuiApplication::clipboard()->text().toStdString();
+}
+
 void SystemClipboard::handOver() {
     // Elsewhere (Wayland, offscreen) the platform keeps the text itself; with a clipboard
     // manager running Qt hands the text over when the application object goes away.

@@ -12,6 +12,7 @@
 class SystemClipboard : public Clipboard {
 public:
     void setText(const std::string &text) override;
+    std::string text() const override;
 
     // Call once at the end of the run, while the application object still exists.
     void handOver();

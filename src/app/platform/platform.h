@@ -17,6 +17,8 @@ public:
     // Puts plain UTF-8 text on the clipboard, replacing what was there; it stays
     // available after the program ends.
     virtual void setText(const std::string &text) = 0;
+    // The plain UTF-8 text on the clipboard; empty when it holds none.
+    virtual std::string text() const = 0;
 };
 
 extern Sounds *g_sounds;

@@ -8,7 +8,12 @@
 #include "app/forms/summary.h"
 #include "app/misc/dock.h"
 #include "app/platform/platform.h"
+#include "core/read/source.h"
 
+#include <QContextMenuEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
 #include <QPushButton>
 
 #include <chrono>
@@ -110,6 +115,32 @@ void DocumentPage::pageSelected() {
     summary->refresh();
     comment->refresh();
     note->refresh();
+}
+
+void DocumentPage::fill(const SourceReading &reading) {
+    const DocumentRequest &read = reading.request;
+    const auto text = [](const std::string &source) { return QString::fromStdString(source); };
+    // Set in this page's boxes, each change reaches the shared text as typing would.
+    if (read.date && !read.date->empty())
+        date->textBox->setText(text(*read.date));
+    if (!read.summary.empty())
+        summary->textBox->setText(text(read.summary));
+    if (!read.comment.empty())
+        comment->setText(text(read.comment));
+    if (!read.note.empty())
+        note->textBox->setPlainText(text(read.note));
+    fillOwnForms(reading);
+    if (g_forms.summaryText.empty())
+        focusSummary();
+}
+
+void DocumentPage::contextMenuEvent(QContextMenuEvent *event) {
+    if (!m_menu) {
+        m_menu = new QMenu(this);
+        m_menu->addAction(tr("クリップボードから読み込む") + QStringLiteral("\tShift+Ctrl+V"), mainWindow,
+                          &MainWindow::fillFromClipboard);
+    }
+    m_menu->popup(event->globalPos());
 }
 
 void DocumentPage::resizeEvent(QResizeEvent *event) {

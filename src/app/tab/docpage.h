@@ -5,6 +5,8 @@
 
 #include <QSize>
 
+struct SourceReading;
+class QMenu;
 class Comment;
 class Date;
 class Note;
@@ -34,6 +36,10 @@ public:
     // Sizes the main window for this page and shows the shared texts again.
     virtual void pageSelected();
     void pageDeselected() {}
+    // Takes from source what it says: the date, summary, comment and note it gives replace the
+    // typed ones, and the function page also takes the return value and the lists. What the
+    // source lacks stays as typed. The caret goes to the summary when that is still empty.
+    void fill(const SourceReading &reading);
 
 protected:
     // caption: the tab's text. clientSize: the main window's client area on this page.
@@ -50,12 +56,17 @@ protected:
     // returns, throws, params).
     virtual DocumentKind kind() const = 0;
     virtual void fillRequest(DocumentRequest &) const {}
+    // The page's own part of fill.
+    virtual void fillOwnForms(const SourceReading &) {}
 
     // Whenever the visible page is laid out (shown, or resized with the window), the caret
     // lands in the summary.
     void resizeEvent(QResizeEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    // A right click on the page outside the text boxes: "クリップボードから読み込む".
+    void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
     QSize m_clientSize;
+    QMenu *m_menu = nullptr; // made with the first right click
 };

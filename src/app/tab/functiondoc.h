@@ -23,4 +23,8 @@ protected:
     void layOut() override;
     DocumentKind kind() const override { return DocumentKind::Function; }
     void fillRequest(DocumentRequest &request) const override;
+    // The return value when the source gives one. The lists become the source's: all of them
+    // after a declaration, those the comment documents after a comment alone. A row that the
+    // source leaves without a description (or direction) keeps the one typed for its name.
+    void fillOwnForms(const SourceReading &reading) override;
 };

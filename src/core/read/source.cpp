@@ -106,7 +106,7 @@ SourceReading readSource(std::string_view text, std::optional<Language> language
         return {readDeclaration(text, language.value_or(guessLanguage(text))).request, {}};
     const DocumentRequest documented = readComment(text);
     if (blank(text.substr(comment->end)))
-        return {documented, {}};
+        return {documented, {}, false};
     // The declaration is read with the comment blanked out, so that an error names the line
     // as the whole text numbers it.
     std::string rest(text);

@@ -14,6 +14,8 @@
 struct SourceReading {
     DocumentRequest request;
     std::vector<std::string> dropped;
+    // False for a comment alone: its kind says only what the comment looks like.
+    bool declared = true;
 };
 
 // A comment's request brought up to date with a declaration's:
