@@ -70,10 +70,9 @@ void select(const Pair &pair) {
     g_settingRecord.m_documentStyle = pair.syntax;
 }
 
-// The comment from a filled-in request (rendering copies it) or, for the page, with the request
-// filled in as well.
+// The comment from a filled-in request or, for the page, with the request filled in as well.
 std::string comment(const DocumentRequest &request, bool fillIn) {
-    return renderDocument(fillIn ? functionRequest() : request);
+    return fillIn ? renderDocument(functionRequest()) : renderDocument(request);
 }
 
 void copy(std::vector<char> &to, const std::vector<char> &from) {

@@ -14,7 +14,7 @@ bool isTab() {
 }
 
 // With Space, "Date" and "Authors" take their padding before the colon: "Date    : 2026".
-void addNamedField(Lines &lines, const std::string &name, const std::string &value) {
+void addNamedField(Lines &lines, const std::string &name, std::string_view value) {
     if (value.empty())
         return;
     lines.push_back(isTab() ? name + ":\t" : padLabel(name) + ": ");

@@ -10,7 +10,7 @@ namespace {
 using Spacing = SettingData::SpacingStyle;
 
 // "\date\t" with Tab, padLabel("\date") otherwise.
-void addLabelled(Lines &lines, const std::string &label, const std::string &value) {
+void addLabelled(Lines &lines, const std::string &label, std::string_view value) {
     if (value.empty())
         return;
     lines.push_back(g_settingData.spacingStyle() == Spacing::Tab ? label + '\t' : padLabel(label));

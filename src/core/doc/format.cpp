@@ -1,6 +1,7 @@
 #include "core/doc/format.h"
 
 #include "core/Orvex/Exception.h"
+#include "core/doc/request.h"
 
 Lines DocumentStyle::summarySection() const {
     if (m_summary.empty())
@@ -8,7 +9,20 @@ Lines DocumentStyle::summarySection() const {
     return {m_summary};
 }
 
-void DocumentStyle::addText(Lines &lines, const std::string &text, std::string_view lead) {
+void DocumentStyle::viewRequest(const DocumentRequest &request) {
+    if (request.date)
+        m_date = *request.date;
+    m_summary = request.summary;
+    m_comment = request.comment;
+    m_note = request.note;
+    if (request.kind != DocumentKind::Function)
+        return;
+    m_returns = request.returns;
+    m_throws = request.throws;
+    m_params = request.params;
+}
+
+void DocumentStyle::addText(Lines &lines, std::string_view text, std::string_view lead) {
     if (text.empty())
         return;
     const std::size_t before = lines.size();

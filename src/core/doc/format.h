@@ -2,7 +2,9 @@
 
 #include "core/misc/lines.h"
 
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 struct ParamEntry {
@@ -20,21 +22,30 @@ struct ExceptionEntry {
     bool operator==(const ExceptionEntry &) const = default;
 };
 
+struct DocumentRequest;
+
 // One documentation request, rendered into body lines in one document syntax. Filled once
 // through the setters, rendered once. Empty fields drop their sections.
 class DocumentStyle {
 public:
+    DocumentStyle() = default;
+    // The fields view the style's own copies: a copy would view the original's.
+    DocumentStyle(const DocumentStyle &) = delete;
+    DocumentStyle &operator=(const DocumentStyle &) = delete;
     virtual ~DocumentStyle() = default;
 
-    void setDate(std::string date) { m_date = std::move(date); }
-    void setAuthor(std::string author) { m_author = std::move(author); }
-    void setCopyright(std::string copyright) { m_copyright = std::move(copyright); }
-    void setSummary(std::string summary) { m_summary = std::move(summary); }
-    void setComment(std::string comment) { m_comment = std::move(comment); }
-    void setNote(std::string note) { m_note = std::move(note); }
-    void setReturns(std::string returns) { m_returns = std::move(returns); }
-    void setThrows(std::vector<ExceptionEntry> throws) { m_throws = std::move(throws); }
-    void setParams(std::vector<ParamEntry> params) { m_params = std::move(params); }
+    void setDate(std::string date) { m_date = m_own.date = std::move(date); }
+    void setAuthor(std::string author) { m_author = m_own.author = std::move(author); }
+    void setCopyright(std::string copyright) { m_copyright = m_own.copyright = std::move(copyright); }
+    void setSummary(std::string summary) { m_summary = m_own.summary = std::move(summary); }
+    void setComment(std::string comment) { m_comment = m_own.comment = std::move(comment); }
+    void setNote(std::string note) { m_note = m_own.note = std::move(note); }
+    void setReturns(std::string returns) { m_returns = m_own.returns = std::move(returns); }
+    void setThrows(std::vector<ExceptionEntry> throws) { m_throws = m_own.throws = std::move(throws); }
+    void setParams(std::vector<ParamEntry> params) { m_params = m_own.params = std::move(params); }
+    // The request's date (when it has one), summary, comment, note and, for a function, returns,
+    // exceptions and parameters, without copying them: the request must outlive the rendering.
+    void viewRequest(const DocumentRequest &request);
 
     // Each section's lines; none when the section is absent, as it is whenever its field is empty.
     Lines dateSection() const { return section(&DocumentStyle::addDate); }
@@ -67,13 +78,20 @@ protected:
     virtual bool blankBeforeFunctionBlock() const = 0;
     // The text split into lines, the lead before the first, without its trailing blank lines;
     // nothing for an empty text.
-    static void addText(Lines &lines, const std::string &text, std::string_view lead = {});
+    static void addText(Lines &lines, std::string_view text, std::string_view lead = {});
 
-    std::string m_date, m_author, m_copyright, m_summary, m_comment, m_note, m_returns;
-    std::vector<ExceptionEntry> m_throws;
-    std::vector<ParamEntry> m_params;
+    std::string_view m_date, m_author, m_copyright, m_summary, m_comment, m_note, m_returns;
+    std::span<const ExceptionEntry> m_throws;
+    std::span<const ParamEntry> m_params;
 
 private:
+    // What the setters were given, which the fields view.
+    struct {
+        std::string date, author, copyright, summary, comment, note, returns;
+        std::vector<ExceptionEntry> throws;
+        std::vector<ParamEntry> params;
+    } m_own;
+
     using Adder = void (DocumentStyle::*)(Lines &) const;
     Lines section(Adder add) const {
         Lines lines;

@@ -25,5 +25,4 @@ struct DocumentRequest {
 // The comment for `request` in the settings in force (g_settingData), its lines joined with
 // `separator`: with "\r\n", exactly the text a page puts on the clipboard. Throws
 // Orvex::Exception("概要は必ず記述する必要があります。") when the summary is empty.
-// Taken by value: a caller that hands over its request (a page, a parsed JSON request) copies nothing.
-std::string renderDocument(DocumentRequest request, std::string_view separator = "\r\n");
+std::string renderDocument(const DocumentRequest &request, std::string_view separator = "\r\n");

@@ -148,7 +148,7 @@ SourceEdit editSource(std::string_view buffer, std::size_t line, std::optional<L
     const std::string_view indent = firstLine.substr(0, firstLine.find_first_not_of(" \t"));
     const std::string_view ending =
         starts.size() > 1 && starts[1] >= 2 && buffer[starts[1] - 2] == '\r' ? "\r\n" : "\n";
-    const std::string rendered = renderDocument(std::move(reading.request), "\n");
+    const std::string rendered = renderDocument(reading.request, "\n");
     for (std::size_t begin = 0; begin <= rendered.size();) {
         const std::size_t end = std::min(rendered.find('\n', begin), rendered.size());
         edit.text.append(indent).append(rendered, begin, end - begin).append(ending);
