@@ -155,6 +155,9 @@ TEST_F(Pages, ButtonsCopyAndClose) {
         QElapsedTimer timer;
         timer.start();
         control<QPushButton>(page(0), row.button)->click();
+        EXPECT_EQ(window->isEnabled(), row.minimumMs == 0) << "no input while the window waits to close";
+        if (row.closes)
+            QTRY_VERIFY_WITH_TIMEOUT(!window->isVisible(), 5000);
         EXPECT_GE(timer.elapsed(), row.minimumMs);
         EXPECT_EQ(sounds.played, row.played);
         EXPECT_EQ(clipboard.texts.size(), row.copies);

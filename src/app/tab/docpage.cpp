@@ -15,9 +15,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
-
-#include <chrono>
-#include <thread>
+#include <QTimer>
 
 using Dock = DockLayout::Dock;
 
@@ -72,9 +70,11 @@ void DocumentPage::cancel() {
 void DocumentPage::accept() {
     if (!copyToClipboard())
         return;
-    // The user sees the window stay for a moment after the beep; nothing responds meanwhile.
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
-    mainWindow->close();
+    // The user sees the window stay for a moment after the beep, taking no input meanwhile. The
+    // event loop runs on, so that a clipboard manager (Wayland's, through XWayland) can take its
+    // copy of the comment before the program ends.
+    mainWindow->setEnabled(false);
+    QTimer::singleShot(500, mainWindow, &QWidget::close);
 }
 
 bool DocumentPage::copyToClipboard() {
