@@ -62,7 +62,7 @@ MainWindow::MainWindow() {
     m_tabs->addTab(m_class, m_class->windowTitle());
     m_file = new Filedoc;
     m_tabs->addTab(m_file, m_file->windowTitle());
-    m_tabs->addTab(m_setting, "設定");
+    m_tabs->addTab(m_setting, m_setting->windowTitle());
     m_tabs->setCurrentIndex(0);
     // Connected last: adding the first tab selects it before the other pages exist.
     connect(m_tabs, &QTabWidget::currentChanged, this, &MainWindow::onTabChanged);

@@ -1,4 +1,5 @@
 #include "app/AppMain.h"
+#include "app/misc/language.h"
 #include "app/platform/clipboard.h"
 #include "app/platform/errordialog.h"
 #include "app/platform/hotkey.h"
@@ -83,6 +84,7 @@ int main(int argc, char *argv[]) {
     std::vector<char *> arguments = withPlatformChoice(argc, argv);
     int count = static_cast<int>(arguments.size()) - 1;
     Application app(count, arguments.data());
+    useSystemLanguage();
     // Before anything is built: a second start only hands over to the first.
     SingleInstance instance(instanceServerName());
     if (instance.activateRunning())

@@ -21,7 +21,7 @@ namespace {
 
 using Forms = AppTest;
 
-const QString hintAsShown = QString(Comment::hintText).replace("\r\n", "\n");
+const QString hintAsShown = Comment::hintText().replace("\r\n", "\n");
 
 void focusIn(QWidget *box) {
     QFocusEvent event(QEvent::FocusIn, Qt::MouseFocusReason);

@@ -10,6 +10,10 @@ RK_TMP=$(mktemp -d /tmp/remarkist-desktop.XXXXXX)
 # setting.dat is there whether the program finds it in the current folder or in the user's.
 RK_WORK=$RK_TMP/config/remarkist
 export HOME=$RK_TMP/home XDG_CONFIG_HOME=$RK_TMP/config
+# The program speaks Japanese under the C locale, as the tests read it; RK_LANG=en_US.UTF-8
+# shows it in English. (Bash warns when a locale is not installed; the program needs none.)
+unset LC_ALL LANGUAGE
+export LC_MESSAGES=${RK_LANG:-C} 2>/dev/null
 RK_PROBE=$RK_TMP/widgets   # written by the probe plugin
 RK_PIDS=()                 # started by us, stopped at the end
 RK_APP_PID=

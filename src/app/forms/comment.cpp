@@ -5,12 +5,14 @@
 
 #include <QApplication>
 
-const char *const Comment::hintText = "この欄にはコメントを記入して下さい(省略可)\r\n"
-                                      "この上の欄の「概要」の説明は必ず記述(省略不可)\r\n"
-                                      "\r\n"
-                                      "Shift+Ctrl+Cでクリップボードにコピー。\r\n"
-                                      "Ctrl+Iですべて初期化。\r\n"
-                                      "Windows+Cでアクティブになります。";
+QString Comment::hintText() {
+    return tr("この欄にはコメントを記入して下さい(省略可)\r\n"
+              "この上の欄の「概要」の説明は必ず記述(省略不可)\r\n"
+              "\r\n"
+              "Shift+Ctrl+Cでクリップボードにコピー。\r\n"
+              "Ctrl+Iですべて初期化。\r\n"
+              "Windows+Cでアクティブになります。");
+}
 const QColor Comment::hintColor(128, 128, 128);
 
 namespace {
@@ -44,7 +46,7 @@ Comment::Comment(QWidget *parent) : QPlainTextEdit(parent) {
 }
 
 void Comment::showHint(Comment *box) {
-    box->setPlainText(hintText);
+    box->setPlainText(hintText());
     setTextColor(box, hintColor);
 }
 

@@ -10,7 +10,8 @@ public:
     // Shows the hint in every comment field, this one included.
     explicit Comment(QWidget *parent = nullptr);
 
-    static const char *const hintText;
+    // Six lines; in English the hot key is called Super+C, as Linux desktops name it.
+    static QString hintText();
     static const QColor hintColor;
 
     // The grey hint in every comment field; the comment counts as not entered.

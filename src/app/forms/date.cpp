@@ -13,8 +13,8 @@ using Dock = DockLayout::Dock;
 
 Date::Date(QWidget *parent) : QWidget(parent) {
     auto *layout = new DockLayout(this);
-    layout->dock(new QLabel("日付"), Dock::Left, 50);
-    updateButton = new QPushButton("更新");
+    layout->dock(new QLabel(tr("日付")), Dock::Left, 50);
+    updateButton = new QPushButton(tr("更新"));
     updateButton->setAccessibleName("date.update");
     layout->dock(updateButton, Dock::Right, 50);
     updateButton->setFocusPolicy(Qt::ClickFocus);

@@ -101,8 +101,8 @@ protected:
 ListForm::ListForm(const QString &caption, const QString &name,
                    const std::vector<std::pair<QString, int>> &columns, int topGap, QWidget *parent)
     : QGroupBox(caption, parent) {
-    changeButton = button("変更", name + ".change");
-    insertButton = button("挿入", name + ".insert");
+    changeButton = button(tr("変更"), name + ".change");
+    insertButton = button(tr("挿入"), name + ".insert");
     upButton = button("↑", name + ".up");
     downButton = button("↓", name + ".down");
     deleteButton = button("×", name + ".delete");

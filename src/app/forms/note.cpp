@@ -5,7 +5,7 @@
 #include <QPlainTextEdit>
 
 Note::Note(QWidget *parent) : QWidget(parent) {
-    textBox = labelledTextArea(this, "ノート", "note");
+    textBox = labelledTextArea(this, tr("ノート"), "note");
     connect(textBox, &QPlainTextEdit::textChanged, this, [this] { storeText(text()); });
     g_forms.noteFields.push_back(textBox);
 }

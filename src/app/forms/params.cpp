@@ -36,7 +36,8 @@ public:
 } // namespace
 
 Params::Params(QWidget *parent)
-    : ListForm("引数", "params", {{"タイプ", 50}, {"変数名", 50}, {"説明", 170}}, 40, parent) {
+    : ListForm(tr("引数"), "params", {{tr("タイプ"), 50}, {tr("変数名"), 50}, {tr("説明"), 170}}, 40,
+               parent) {
     directionBox = new QComboBox;
     directionBox->setAccessibleName("params.direction");
     directionBox->setEditable(true);

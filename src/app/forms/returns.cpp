@@ -5,7 +5,7 @@
 #include <QPlainTextEdit>
 
 Returns::Returns(QWidget *parent) : QWidget(parent) {
-    textBox = labelledTextArea(this, "戻り値", "returns");
+    textBox = labelledTextArea(this, tr("戻り値"), "returns");
 }
 
 std::string Returns::text() const {

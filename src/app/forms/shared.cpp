@@ -53,7 +53,7 @@ QLineEdit *sharedLineEdit(const char *name, std::string &shared, std::vector<QPo
     return box;
 }
 
-QPlainTextEdit *labelledTextArea(QWidget *form, const char *label, const char *name) {
+QPlainTextEdit *labelledTextArea(QWidget *form, const QString &label, const char *name) {
     auto *layout = new DockLayout(form);
     layout->dock(new QLabel(label), DockLayout::Dock::Top, 20);
     auto *box = new QPlainTextEdit;

@@ -7,6 +7,7 @@
 
 class QLineEdit;
 class QPlainTextEdit;
+class QString;
 class QWidget;
 class Comment;
 
@@ -44,4 +45,4 @@ QLineEdit *sharedLineEdit(const char *name, std::string &shared, std::vector<QPo
 
 // The multi-line box of the note and return-value forms: `label` docked on top, the box
 // (Enter makes a new line, Tab moves on) filling the rest of `form`.
-QPlainTextEdit *labelledTextArea(QWidget *form, const char *label, const char *name);
+QPlainTextEdit *labelledTextArea(QWidget *form, const QString &label, const char *name);

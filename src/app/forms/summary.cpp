@@ -10,7 +10,7 @@ using Dock = DockLayout::Dock;
 
 Summary::Summary(QWidget *parent) : QWidget(parent) {
     auto *layout = new DockLayout(this);
-    layout->dock(new QLabel("説明"), Dock::Left, 50);
+    layout->dock(new QLabel(tr("説明")), Dock::Left, 50);
     textBox = sharedLineEdit("summary", g_forms.summaryText, g_forms.summaryFields);
     layout->dock(textBox, Dock::Fill);
 }

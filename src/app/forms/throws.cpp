@@ -5,7 +5,8 @@
 #include <QLineEdit>
 #include <QTableWidget>
 
-Throws::Throws(QWidget *parent) : ListForm("例外", "throws", {{"型", 100}, {"説明", 170}}, 0, parent) {
+Throws::Throws(QWidget *parent)
+    : ListForm(tr("例外"), "throws", {{tr("型"), 100}, {tr("説明"), 170}}, 0, parent) {
     typeBox = new QLineEdit;
     typeBox->setAccessibleName("throws.type");
     buildEntryRow({{typeBox, 100}});

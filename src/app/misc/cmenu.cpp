@@ -36,14 +36,14 @@ void MyTextContextMenu::attach(QWidget *owner, QWidget *surface) {
 }
 
 void MyTextContextMenu::addItems() {
-    undoItem = addAction("元に戻す(&U)", this, &MyTextContextMenu::undo);
+    undoItem = addAction(tr("元に戻す(&U)"), this, &MyTextContextMenu::undo);
     addSeparator();
-    cutItem = addAction("切り取り(&T)", this, &MyTextContextMenu::cut);
-    copyItem = addAction("コピー(&C)", this, &MyTextContextMenu::copy);
-    pasteItem = addAction("貼り付け(&P)", this, &MyTextContextMenu::paste);
-    deleteItem = addAction("削除(&D)", this, &MyTextContextMenu::deleteSelection);
+    cutItem = addAction(tr("切り取り(&T)"), this, &MyTextContextMenu::cut);
+    copyItem = addAction(tr("コピー(&C)"), this, &MyTextContextMenu::copy);
+    pasteItem = addAction(tr("貼り付け(&P)"), this, &MyTextContextMenu::paste);
+    deleteItem = addAction(tr("削除(&D)"), this, &MyTextContextMenu::deleteSelection);
     addSeparator();
-    selectAllItem = addAction("すべて選択(&A)", this, &MyTextContextMenu::selectAll);
+    selectAllItem = addAction(tr("すべて選択(&A)"), this, &MyTextContextMenu::selectAll);
 }
 
 void MyTextContextMenu::onPopup() {

@@ -1,5 +1,5 @@
 #include "app/tab/classdoc.h"
 
-Classdoc::Classdoc(QWidget *parent) : DocumentPage("クラス", {320, 480}, parent) {
+Classdoc::Classdoc(QWidget *parent) : DocumentPage(tr("クラス"), {320, 480}, parent) {
     setAccessibleName("class");
 }

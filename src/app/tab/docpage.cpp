@@ -15,9 +15,31 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTimer>
 
+#include <algorithm>
+
 using Dock = DockLayout::Dock;
+
+namespace {
+
+// The toolkit's default button width, or as much wider as the caption needs to show whole with
+// the style's margin round it: "クリップボード" takes about 95 pixels, the other captions fit in 75.
+int fittedButtonWidth(const QPushButton *button) {
+    QStyleOptionButton option;
+    option.initFrom(button);
+    option.rect = QRect(0, 0, DefaultSize::buttonWidth, DefaultSize::buttonHeight);
+    const QStyle *style = button->style();
+    const QRect contents = style->subElementRect(QStyle::SE_PushButtonContents, &option, button);
+    const int padding = DefaultSize::buttonWidth - contents.width() +
+                        style->pixelMetric(QStyle::PM_ButtonMargin, &option, button);
+    return std::max(DefaultSize::buttonWidth,
+                    button->fontMetrics().horizontalAdvance(button->text()) + padding);
+}
+
+} // namespace
 
 DocumentPage::DocumentPage(const QString &caption, QSize clientSize, QWidget *parent)
     : Page(parent), m_clientSize(clientSize) {
@@ -38,16 +60,16 @@ QWidget *DocumentPage::buttonBar() {
     (new DockLayout(bar))->dock(strip, Dock::Top, 20);
     auto *layout = new DockLayout(strip);
     // Docked right to left, each after a 10-pixel gap: "クリップボード", "OK", "キャンセル".
-    const auto addButton = [layout](const char *text, const char *name) {
+    const auto addButton = [layout](const QString &text, const char *name) {
         layout->dock(new QWidget, Dock::Right, 10);
         auto *button = new QPushButton(text);
         button->setAccessibleName(name);
-        layout->dock(button, Dock::Right, DefaultSize::buttonWidth);
+        layout->dock(button, Dock::Right, fittedButtonWidth(button));
         return button;
     };
-    connect(addButton("キャンセル", "cancel"), &QPushButton::clicked, this, &DocumentPage::cancel);
-    connect(addButton("OK", "ok"), &QPushButton::clicked, this, &DocumentPage::accept);
-    connect(addButton("クリップボード", "clipboard"), &QPushButton::clicked, this,
+    connect(addButton(tr("キャンセル"), "cancel"), &QPushButton::clicked, this, &DocumentPage::cancel);
+    connect(addButton(QStringLiteral("OK"), "ok"), &QPushButton::clicked, this, &DocumentPage::accept);
+    connect(addButton(tr("クリップボード"), "clipboard"), &QPushButton::clicked, this,
             &DocumentPage::copyToClipboard);
     return bar;
 }

@@ -1,5 +1,5 @@
 #include "app/tab/filedoc.h"
 
-Filedoc::Filedoc(QWidget *parent) : DocumentPage("ファイル", {320, 480}, parent) {
+Filedoc::Filedoc(QWidget *parent) : DocumentPage(tr("ファイル"), {320, 480}, parent) {
     setAccessibleName("file");
 }

@@ -55,7 +55,7 @@ std::vector<ExceptionEntry> keepTyped(std::vector<ExceptionEntry> read,
 
 } // namespace
 
-Functiondoc::Functiondoc(QWidget *parent) : DocumentPage("関数", {640, 480}, parent) {
+Functiondoc::Functiondoc(QWidget *parent) : DocumentPage(tr("関数"), {640, 480}, parent) {
     setAccessibleName("function");
 }
 

@@ -2,9 +2,11 @@
 
 #include "app/AppMain.h"
 #include "app/misc/dock.h"
+#include "core/Orvex/Exception.h"
 #include "core/common/settingrecord.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
@@ -14,6 +16,7 @@
 #include <QScreen>
 
 #include <algorithm>
+#include <cstring>
 #include <ctime>
 #include <iomanip>
 #include <locale>
@@ -36,15 +39,15 @@ DockLayout *container(DockLayout *parent, Dock side, int size) {
     return new DockLayout(dock(parent, new QWidget, side, size));
 }
 
-DockLayout *groupBox(DockLayout *parent, const char *title, int height = DefaultSize::groupBoxHeight) {
+DockLayout *groupBox(DockLayout *parent, const QString &title, int height = DefaultSize::groupBoxHeight) {
     return new DockLayout(dock(parent, new QGroupBox(title), Dock::Top, height));
 }
 
-QRadioButton *radio(DockLayout *group, const char *text, const char *name) {
+QRadioButton *radio(DockLayout *group, const QString &text, const char *name) {
     return dock(group, new QRadioButton(text), Dock::Top, DefaultSize::buttonHeight, name);
 }
 
-void label(DockLayout *layout, const char *text, Dock side, int size) {
+void label(DockLayout *layout, const QString &text, Dock side, int size) {
     dock(layout, new QLabel(text), side, size);
 }
 
@@ -83,10 +86,23 @@ std::string toStd(const QLineEdit *box) {
     return box->text().toStdString();
 }
 
+// The core says why a save failed in Japanese; the user reads it in the program's language.
+const char *const saveFailedText = QT_TRANSLATE_NOOP("Setting", "ファイルの保存に失敗しました。");
+
+void saveRecord() {
+    try {
+        g_settingRecord.Save();
+    } catch (const Orvex::Exception &error) {
+        if (std::strcmp(error.what(), saveFailedText) != 0)
+            throw;
+        throw Orvex::Exception(QCoreApplication::translate("Setting", saveFailedText).toStdString());
+    }
+}
+
 } // namespace
 
 Setting::Setting(QWidget *parent) : Page(parent) {
-    setWindowTitle("設定");
+    setWindowTitle(tr("設定"));
     g_settingRecord.Load();
     if (!mainWindow)
         return;
@@ -109,58 +125,59 @@ void Setting::buildLayout() {
     auto *page = new DockLayout(this);
 
     DockLayout *left = container(page, Dock::Left, 320);
-    DockLayout *comment = groupBox(left, "コメント形式");
-    m_commentC = radio(comment, "/** doc */スタイル", "setting.commentStyle.c");
-    m_commentJava = radio(comment, "/// doc スタイル", "setting.commentStyle.java");
-    m_commentD = radio(comment, "/++ doc +/スタイル", "setting.commentStyle.d");
+    DockLayout *comment = groupBox(left, tr("コメント形式"));
+    m_commentC = radio(comment, tr("/** doc */スタイル"), "setting.commentStyle.c");
+    m_commentJava = radio(comment, tr("/// doc スタイル"), "setting.commentStyle.java");
+    m_commentD = radio(comment, tr("/++ doc +/スタイル"), "setting.commentStyle.d");
 
-    DockLayout *document = groupBox(left, "ドキュメント形式");
-    m_documentBS = radio(document, "\\command スタイル", "setting.documentStyle.doxygenBS");
-    m_documentAT = radio(document, "@command スタイル", "setting.documentStyle.doxygenAT");
-    m_documentDDoc = radio(document, "DDocCommand : スタイル", "setting.documentStyle.ddoc");
+    DockLayout *document = groupBox(left, tr("ドキュメント形式"));
+    m_documentBS = radio(document, tr("\\command スタイル"), "setting.documentStyle.doxygenBS");
+    m_documentAT = radio(document, tr("@command スタイル"), "setting.documentStyle.doxygenAT");
+    m_documentDDoc = radio(document, tr("DDocCommand : スタイル"), "setting.documentStyle.ddoc");
 
-    DockLayout *spacing = groupBox(left, "空白の形式", 120);
-    m_spacingSpace = radio(spacing, "スペース", "setting.spacingStyle.space");
-    m_spacingTab = radio(spacing, "タブ", "setting.spacingStyle.tab");
+    DockLayout *spacing = groupBox(left, tr("空白の形式"), 120);
+    m_spacingSpace = radio(spacing, tr("スペース"), "setting.spacingStyle.space");
+    m_spacingTab = radio(spacing, tr("タブ"), "setting.spacingStyle.tab");
     m_spacingTabSpace =
-        radio(spacing, "行頭はタブ、それ以外はスペースに変換", "setting.spacingStyle.tabSpace");
-    label(spacing, "タブスペース個数", Dock::Left, 100);
+        radio(spacing, tr("行頭はタブ、それ以外はスペースに変換"), "setting.spacingStyle.tabSpace");
+    label(spacing, tr("タブスペース個数"), Dock::Left, 100);
     m_spacingSize = dock(spacing, new QLineEdit, Dock::Left, 50, "setting.spacingSize");
 
-    DockLayout *boxing = groupBox(left, "コメントのボックス化");
-    m_boxingHead = dock(boxing, new QCheckBox("先頭部分をボックス化する"), Dock::Top,
+    DockLayout *boxing = groupBox(left, tr("コメントのボックス化"));
+    m_boxingHead = dock(boxing, new QCheckBox(tr("先頭部分をボックス化する")), Dock::Top,
                         DefaultSize::buttonHeight, "setting.boxingHeadStyle");
-    m_boxingFoot = dock(boxing, new QCheckBox("終端部分をボックス化する"), Dock::Top,
+    m_boxingFoot = dock(boxing, new QCheckBox(tr("終端部分をボックス化する")), Dock::Top,
                         DefaultSize::buttonHeight, "setting.boxingFootStyle");
     DockLayout *boxRow = container(boxing, Dock::Top, 20);
-    label(boxRow, "ボックスのサイズ", Dock::Left, 100);
+    label(boxRow, tr("ボックスのサイズ"), Dock::Left, 100);
     m_boxingSize = dock(boxRow, new QLineEdit, Dock::Left, 50, "setting.boxingSize");
 
     DockLayout *right = container(page, Dock::Fill, 0);
-    DockLayout *date = groupBox(right, "日付設定", 200);
-    for (const char *text : {"日付のフォーマットを入力", "使用できるフォーマットは以下のとおり",
-                             "%Y2% %Y4% %M% %M2% %Men% %M[...]%", "%D% %D2% %Wen% %Wjp% %W[...]%",
-                             "%H% %H2% %MI% %MI2% %S% %S2%"})
+    DockLayout *date = groupBox(right, tr("日付設定"), 200);
+    for (const QString &text :
+         QStringList{tr("日付のフォーマットを入力"), tr("使用できるフォーマットは以下のとおり"),
+                     "%Y2% %Y4% %M% %M2% %Men% %M[...]%", "%D% %D2% %Wen% %Wjp% %W[...]%",
+                     "%H% %H2% %MI% %MI2% %S% %S2%"})
         label(date, text, Dock::Top, DefaultSize::labelHeight);
     m_dateFormat = dock(date, new QLineEdit, Dock::Top, DefaultSize::textBoxHeight, "setting.dateFormat");
 
-    DockLayout *other = groupBox(right, "その他設定");
+    DockLayout *other = groupBox(right, tr("その他設定"));
     DockLayout *copyrightRow = container(other, Dock::Top, 20);
-    label(copyrightRow, "著作権表示", Dock::Left, 100);
+    label(copyrightRow, tr("著作権表示"), Dock::Left, 100);
     m_copyright = dock(copyrightRow, new QLineEdit, Dock::Fill, 0, "setting.copyright");
     DockLayout *authorRow = container(other, Dock::Top, 20);
-    label(authorRow, "作者", Dock::Left, 100);
+    label(authorRow, tr("作者"), Dock::Left, 100);
     m_author = dock(authorRow, new QLineEdit, Dock::Fill, 0, "setting.author");
     dock(other, new QLabel(versionText()), Dock::Top, DefaultSize::labelHeight, "setting.version");
 
     // Docked right in this order, so the row reads "適用", gap, "やり直し", gap.
     DockLayout *buttons = container(container(right, Dock::Bottom, 30), Dock::Top, 20);
     dock(buttons, new QWidget, Dock::Right, 10);
-    auto *reload =
-        dock(buttons, new QPushButton("やり直し"), Dock::Right, DefaultSize::buttonWidth, "setting.reload");
+    auto *reload = dock(buttons, new QPushButton(tr("やり直し")), Dock::Right, DefaultSize::buttonWidth,
+                        "setting.reload");
     dock(buttons, new QWidget, Dock::Right, 10);
     auto *apply =
-        dock(buttons, new QPushButton("適用"), Dock::Right, DefaultSize::buttonWidth, "setting.apply");
+        dock(buttons, new QPushButton(tr("適用")), Dock::Right, DefaultSize::buttonWidth, "setting.apply");
     connect(reload, &QPushButton::clicked, this, &Setting::reloadSettings);
     connect(apply, &QPushButton::clicked, this, &Setting::applyAndSave);
 }
@@ -250,7 +267,7 @@ void Setting::applySettings() {
 
 void Setting::applyAndSave() {
     applySettings();
-    g_settingRecord.Save();
+    saveRecord();
 }
 
 void Setting::pageSelected() {
@@ -269,7 +286,7 @@ void Setting::windowClosing() {
                                                 "WindowX");
         g_settingRecord.m_setting.opIndexAssign(std::to_string(mainWindow->frameGeometry().top()), "WindowY");
     }
-    g_settingRecord.Save();
+    saveRecord();
 }
 
 QString versionText() {
@@ -278,7 +295,8 @@ QString versionText() {
     in.imbue(std::locale::classic());
     in >> std::get_time(&stamp, "%a %b %d %H:%M:%S %Y");
     stamp.tm_isdst = -1; // whether summer time applied on that day is the time zone's business
-    return QString("バージョン : %1_alpha").arg(static_cast<qint64>(std::mktime(&stamp)));
+    return QCoreApplication::translate("Setting", "バージョン : %1_alpha")
+        .arg(static_cast<qint64>(std::mktime(&stamp)));
 }
 
 QPoint reachablePosition(QPoint stored, QSize frameSize, const QList<QRect> &screens, QRect primary) {
