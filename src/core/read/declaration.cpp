@@ -778,6 +778,8 @@ bool Reader::readCParam(std::vector<std::size_t> &elements, std::size_t begin, P
         if (!fits || isPunct(j, "{"))
             return fail(j);
     }
+    if (isPunct(elements[0], "(")) // no type before it: a macro's argument, as in __REDIRECT (f, (...), g)
+        return fail(elements[0]);
     param.direction = "in";
     // A declarator in parentheses: "void (*cb)(int)", "int (&a)[3]", "void (C::*m)()", "int (x)".
     for (std::size_t d = 0; d < elements.size(); ++d) {
