@@ -1,8 +1,12 @@
 #pragma once
 
 #include "app/AppMain.h"
+#include "app/forms/date.h"
 #include "app/forms/shared.h"
 #include "app/platform/platform.h"
+#include "app/tab/classdoc.h"
+#include "app/tab/filedoc.h"
+#include "app/tab/functiondoc.h"
 #include "core/common/settingrecord.h"
 
 #include <QApplication>
@@ -120,4 +124,20 @@ public:
     QTemporaryDir dir;
     QString previous;
     std::unique_ptr<MainWindow> window;
+};
+
+// The main window with the test settings and the date "2026/12/08" in every date field.
+class PagesTest : public WindowTest {
+protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        useTestSettings();
+        window->functionPage()->date->update();
+    }
+
+public:
+    DocumentPage *page(int index) const {
+        DocumentPage *pages[] = {window->functionPage(), window->classPage(), window->filePage()};
+        return pages[index];
+    }
 };

@@ -56,21 +56,9 @@ void PrintTo(const Shown &s, std::ostream *os) {
         *os << ' ' << sound;
 }
 
-class Fill : public WindowTest {
-protected:
-    void SetUp() override {
-        WindowTest::SetUp();
-        // The window has loaded the default settings; the date is to read "2026/12/08".
-        useTestSettings();
-        window->functionPage()->date->update();
-    }
-
+class Fill : public PagesTest {
 public:
     Functiondoc *function() const { return window->functionPage(); }
-    DocumentPage *page(int index) const {
-        DocumentPage *pages[] = {window->functionPage(), window->classPage(), window->filePage()};
-        return pages[index];
-    }
     // The shared texts are read from the selected page's own boxes: what a fill set there
     // must have reached them.
     Shown shown() const {

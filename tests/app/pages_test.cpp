@@ -31,20 +31,8 @@
 
 namespace {
 
-// The main window with the test settings and the date "2026/12/08" in every date field.
-class Pages : public WindowTest {
-protected:
-    void SetUp() override {
-        WindowTest::SetUp();
-        useTestSettings();
-        window->functionPage()->date->update();
-    }
-
+class Pages : public PagesTest {
 public:
-    DocumentPage *page(int index) const {
-        DocumentPage *pages[] = {window->functionPage(), window->classPage(), window->filePage()};
-        return pages[index];
-    }
     void showActive() {
         window->show();
         window->activateWindow();
