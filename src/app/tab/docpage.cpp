@@ -110,7 +110,7 @@ bool DocumentPage::copyToClipboard() {
             request.comment = g_forms.commentText;
         request.note = note->text();
         fillRequest(request);
-        g_clipboard->setText(renderDocument(std::move(request)));
+        g_clipboard->setText(renderDocument(request));
     } catch (...) {
         g_sounds->asterisk();
         return false;
