@@ -84,11 +84,11 @@ int main(int argc, char *argv[]) {
     std::vector<char *> arguments = withPlatformChoice(argc, argv);
     int count = static_cast<int>(arguments.size()) - 1;
     Application app(count, arguments.data());
-    useSystemLanguage();
     // Before anything is built: a second start only hands over to the first.
     SingleInstance instance(instanceServerName());
     if (instance.activateRunning())
         return 0;
+    useSystemLanguage();
     SystemSounds sounds;
     SystemClipboard clipboard;
     g_sounds = &sounds;
