@@ -3,8 +3,8 @@
 #include <QObject>
 #include <QString>
 
-class QLocalServer;
-class QLocalSocket;
+#include <map>
+#include <string>
 
 // The name of the local socket of the program running for this user and display. In the
 // runtime folder it is a full path: (1000, ":0", "wayland-0", "/run/user/1000") gives
@@ -21,6 +21,7 @@ class SingleInstance : public QObject {
     Q_OBJECT
 public:
     explicit SingleInstance(QString serverName, QObject *parent = nullptr);
+    ~SingleInstance() override;
 
     // Asks the program listening on the name to come forward and waits for its answer; false
     // when none answers (no socket, one left by a program that crashed, a program ending).
@@ -43,9 +44,12 @@ signals:
 
 private:
     void onNewConnection();
-    void readRequest(QLocalSocket *socket);
+    // Reads what a client sent; true once its request is answered or refused.
+    bool readRequest(int fd);
     bool answers() const;
 
     QString m_name;
-    QLocalServer *m_server = nullptr;
+    int m_listener = -1;
+    std::string m_path;
+    std::map<int, std::string> m_requests; // what each client has sent so far
 };
