@@ -109,7 +109,7 @@ const std::vector<Row> cppRows = {
     {"trailing return type", "auto add(int a, int b) -> decltype(a + b);", function, "in a, in b"},
     {"noexcept with an expression", "void swap(T &a, T &b) noexcept(noexcept(a.swap(b)));", function,
      "inout a, inout b"},
-    {"dynamic exception specification", "void f() throw(std::bad_alloc, io::error);", function, "",
+    {"C++ throw list", "void f() throw(std::bad_alloc, io::error);", function, "",
      "std::bad_alloc, io::error"},
     {"throw() lists none", "void f() throw();"},
     {"pure virtual", "virtual void draw(QPainter &painter) const = 0;", function, "inout painter"},

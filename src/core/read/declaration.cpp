@@ -505,7 +505,7 @@ Outcome Reader::readFunction(std::size_t params, std::size_t tailFrom, std::size
     return Outcome::Accepted;
 }
 
-// What follows a function's parameters, to its end: qualifiers, exception specifications,
+// What follows a function's parameters, to its end: qualifiers, throw lists and noexcept,
 // "= 0", "-> T", a member initialiser list, D contracts, a body, or nothing.
 Tail Reader::readTail(std::size_t j) {
     Tail tail;
