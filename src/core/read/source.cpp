@@ -9,6 +9,11 @@
 
 namespace {
 
+// The language given, or else the one the text looks written in.
+Language languageOf(std::optional<Language> language, std::string_view text) {
+    return language ? *language : guessLanguage(text);
+}
+
 bool blank(std::string_view text) {
     return text.find_first_not_of(" \t\r\n\f\v") == std::string_view::npos;
 }
@@ -103,7 +108,7 @@ SourceReading mergeRequests(const DocumentRequest &comment, const DocumentReques
 SourceReading readSource(std::string_view text, std::optional<Language> language) {
     const std::optional<CommentExtent> comment = findDocComment(text);
     if (!comment)
-        return {readDeclaration(text, language ? *language : guessLanguage(text)).request, {}};
+        return {readDeclaration(text, languageOf(language, text)).request, {}};
     const DocumentRequest documented = readComment(text);
     if (blank(text.substr(comment->end)))
         return {documented, {}, false};
@@ -113,15 +118,13 @@ SourceReading readSource(std::string_view text, std::optional<Language> language
     std::replace_if(
         rest.begin(), rest.begin() + static_cast<std::ptrdiff_t>(comment->end),
         [](char c) { return c != '\n'; }, ' ');
-    const Language reading =
-        language ? *language : guessLanguage(std::string_view(rest).substr(comment->end));
+    const Language reading = languageOf(language, std::string_view(rest).substr(comment->end));
     return mergeRequests(documented, readDeclaration(rest, reading).request);
 }
 
 SourceEdit editSource(std::string_view buffer, std::size_t line, std::optional<Language> language,
                       const std::optional<std::string> &summary) {
-    const std::vector<Declaration> declarations =
-        findDeclarations(buffer, language ? *language : guessLanguage(buffer));
+    const std::vector<Declaration> declarations = findDeclarations(buffer, languageOf(language, buffer));
     const Declaration *declaration = declarationAt(declarations, buffer, line);
     if (!declaration)
         throw ReadError("no declaration at line " + std::to_string(line) +
