@@ -5,7 +5,8 @@
 #include "core/doc/styler.h"
 #include "core/misc/date.h"
 
-std::string renderDocument(const DocumentRequest &request, std::string_view separator) {
+std::string renderDocument(const DocumentRequest &request, std::string_view separator,
+                           std::optional<Language>) {
     const std::unique_ptr<DocumentStyle> document = documentStyler();
     const std::unique_ptr<CommentStyle> frame = commentStyler();
     if (!request.date)

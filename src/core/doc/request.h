@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/common/language.h"
 #include "core/doc/format.h"
 
 #include <optional>
@@ -25,4 +26,7 @@ struct DocumentRequest {
 // The comment for `request` in the settings in force (g_settingData), its lines joined with
 // `separator`: with "\r\n", exactly the text a page puts on the clipboard. Throws
 // Orvex::Exception("概要は必ず記述する必要があります。") when the summary is empty.
-std::string renderDocument(const DocumentRequest &request, std::string_view separator = "\r\n");
+// With a language, the comment is written so that the language and its documentation checker
+// accept it.
+std::string renderDocument(const DocumentRequest &request, std::string_view separator = "\r\n",
+                           std::optional<Language> language = std::nullopt);

@@ -41,6 +41,14 @@ struct Declaration {
     // The comment that ends on the line before the declaration or on its first line, with no
     // blank line, code or preprocessor line between.
     std::optional<CommentSpan> comment;
+    // A member's comment after it on its last line: "int x; ///< text", "RED, /**< text */".
+    std::optional<CommentSpan> trailing;
+    // For a function: false when it returns nothing (void, not void *; a constructor or a
+    // destructor), so that a return description has nothing to describe.
+    bool returnsValue = true;
+    // Per parameter of the request, in order: passed by value, so the callee can never write
+    // the caller's object (int n, std::string s; not T &, T *, T[], D's ref and out).
+    std::vector<bool> byValue;
 };
 
 // Reads the declaration at the start of the text (comments, blank lines and access labels may

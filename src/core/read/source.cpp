@@ -124,7 +124,8 @@ SourceReading readSource(std::string_view text, std::optional<Language> language
 
 SourceEdit editSource(std::string_view buffer, std::size_t line, std::optional<Language> language,
                       const std::optional<std::string> &summary) {
-    const std::vector<Declaration> declarations = findDeclarations(buffer, languageOf(language, buffer));
+    const Language written = languageOf(language, buffer);
+    const std::vector<Declaration> declarations = findDeclarations(buffer, written);
     const Declaration *declaration = declarationAt(declarations, buffer, line);
     if (!declaration)
         throw ReadError("no declaration at line " + std::to_string(line) +
@@ -152,7 +153,7 @@ SourceEdit editSource(std::string_view buffer, std::size_t line, std::optional<L
     const std::string_view indent = firstLine.substr(0, firstLine.find_first_not_of(" \t"));
     const std::string_view ending =
         starts.size() > 1 && starts[1] >= 2 && buffer[starts[1] - 2] == '\r' ? "\r\n" : "\n";
-    const std::string rendered = renderDocument(reading.request, "\n");
+    const std::string rendered = renderDocument(reading.request, "\n", written);
     for (std::size_t begin = 0; begin <= rendered.size();) {
         const std::size_t end = std::min(rendered.find('\n', begin), rendered.size());
         edit.text.append(indent).append(rendered, begin, end - begin).append(ending);

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "core/common/language.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
 #include <vector>
-
-enum class Language { C, Cpp, D, Java };
 
 enum class TokenKind : std::uint8_t { Word, Number, String, Punct };
 
