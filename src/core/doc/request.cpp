@@ -11,8 +11,8 @@ std::string renderDocument(const DocumentRequest &request, std::string_view sepa
     const std::unique_ptr<CommentStyle> frame = commentStyler();
     if (!request.date)
         document->setDate(formatCurrentDate());
-    document->setAuthor(g_settingData.author());
-    document->setCopyright(g_settingData.copyright());
+    document->setAuthor(request.author.value_or(g_settingData.author()));
+    document->setCopyright(request.copyright.value_or(g_settingData.copyright()));
     document->viewRequest(request);
     Lines body = request.kind == DocumentKind::Function ? document->functionDocument()
                  : request.kind == DocumentKind::Class  ? document->classDocument()

@@ -15,6 +15,8 @@ enum class DocumentKind { Function, Class, File };
 struct DocumentRequest {
     DocumentKind kind = DocumentKind::Function;
     std::optional<std::string> date; // absent: the current date in the DateFormat setting
+    // A file comment's own author and copyright lines; absent: the settings'.
+    std::optional<std::string> author, copyright;
     std::string summary, comment, note, returns;
     // Written only for a function; a class or file comment leaves them out.
     std::vector<ParamEntry> params;
