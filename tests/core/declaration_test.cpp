@@ -434,6 +434,81 @@ TEST(Declaration, FindTheRowsInOneBuffer) {
     }
 }
 
+// Whether a function returns something, and which parameters are copied ("v") or shared with
+// the caller ("s").
+TEST(Declaration, ReturnsAndPassing) {
+    const struct {
+        const char *name;
+        Language language;
+        std::string text;
+        bool returns;
+        std::string passing;
+    } rows[] = {
+        {"void", Language::C, "static void f(int n, char *s, const char *c, int a[], HANDLE h, ...);", false,
+         "vsssvv"},
+        {"void pointer", Language::C, "void *f(void);", true, ""},
+        {"returns a function pointer", Language::C, "void (*signal(int sig, void (*f)(int)))(int);", true,
+         "vs"},
+        {"parenthesised name", Language::C, "void (f)(int x);", false, "v"},
+        {"macros before void", Language::Cpp, "Q_CORE_EXPORT Q_DECL_DEPRECATED_X(\"g\") void f(int x);",
+         false, "v"},
+        {"references", Language::Cpp,
+         "std::string f(const T &a, T &b, T &&c, std::vector<int> v, int (&r)[3]);", true, "sssvs"},
+        {"void inside a template argument", Language::Cpp, "std::function<void()> f(int (x));", true, "v"},
+        {"trailing void", Language::Cpp, "auto f() -> void;", false, ""},
+        {"trailing value", Language::Cpp, "auto f() -> void *;", true, ""},
+        {"constructor", Language::Cpp, "explicit Widget(QWidget *parent);", false, "s"},
+        {"constructor after a macro", Language::Cpp, "Q_INVOKABLE explicit Widget();", false, ""},
+        {"out-of-class constructor", Language::Cpp, "template <class T> List<T>::List(int n) : m(n) {}",
+         false, "v"},
+        {"destructor", Language::Cpp, "virtual ~Widget() = default;", false, ""},
+        {"conversion", Language::Cpp, "explicit operator bool() const;", true, ""},
+        {"void operator", Language::Cpp, "void operator delete(void *p) noexcept;", false, "s"},
+        {"type in capitals", Language::C, "HANDLE open(int n);", true, "v"},
+        {"D void and storage classes", Language::D,
+         "void f(int a, ref int b, out int c, lazy int d, int* e, int[] g, int[4] h, int[string] m);", false,
+         "vssvssvs"},
+        {"D delegate", Language::D, "void delegate() f();", true, ""},
+        {"D constructor", Language::D, "this(int x) @safe;", false, "v"},
+        {"Java void", Language::Java, "public static void main(String[] args)", false, "v"},
+        {"Java constructor", Language::Java, "public <T> Box(T value, int[] more) {", false, "vv"},
+        {"Java value", Language::Java, "@Override public String toString()", true, ""},
+    };
+    for (const auto &row : rows) {
+        const Declaration declaration = readDeclaration(row.text, row.language);
+        std::string passing;
+        for (bool copied : declaration.byValue)
+            passing += copied ? 'v' : 's';
+        EXPECT_EQ(declaration.returnsValue, row.returns) << row.name;
+        EXPECT_EQ(passing, row.passing) << row.name;
+    }
+}
+
+// A member's comment to its right: "int x; ///< a"; never an ordinary comment there.
+TEST(Declaration, TrailingComments) {
+    const struct {
+        const char *name;
+        Language language;
+        std::string text;
+        std::optional<CommentSpan> trailing;
+    } rows[] = {
+        {"line", Language::Cpp, "int f(); ///< a", CommentSpan{9, 15, 1, 1}},
+        {"block", Language::C, "void f(); /**< a */", CommentSpan{10, 19, 1, 1}},
+        {"exclamation", Language::Cpp, "void f(); //!< a\n", CommentSpan{10, 16, 1, 1}},
+        {"continued below", Language::Cpp, "void f(); ///< a\n          ///< b\nvoid g();",
+         CommentSpan{10, 33, 1, 2}},
+        {"not the next member's comment", Language::Cpp, "void f(); ///< a\n/// b\nvoid g();",
+         CommentSpan{10, 16, 1, 1}},
+        {"ordinary comment", Language::Cpp, "void f(); // a", std::nullopt},
+        {"doc comment for what follows", Language::Cpp, "void f(); /** a */", std::nullopt},
+        {"on the next line", Language::Cpp, "void f();\n///< a", std::nullopt},
+        {"D doc comment", Language::D, "void f(); /// a", CommentSpan{10, 15, 1, 1}},
+        {"none in Java", Language::Java, "void f(); /** a */", std::nullopt},
+    };
+    for (const auto &row : rows)
+        EXPECT_EQ(readDeclaration(row.text, row.language).trailing, row.trailing) << row.name;
+}
+
 // Shapes that were once read wrongly.
 TEST(Declaration, Regression) {
     const struct {

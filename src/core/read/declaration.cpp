@@ -121,6 +121,8 @@ struct Found {
     DocumentRequest request;
     std::size_t first = 0, last = 0; // tokens
     std::size_t body = noMatch;      // a class's "{"
+    bool returnsValue = true;
+    std::vector<bool> byValue;
 };
 
 class Reader {
@@ -157,13 +159,16 @@ private:
     std::size_t skipAnnotation(std::size_t i) const;
     std::size_t skipConstraint(std::size_t i) const;
     bool readClass(std::size_t keyword, std::size_t first, Found &found, bool &isClass);
-    Outcome readFunction(std::size_t params, std::size_t tailFrom, std::size_t first, Found &found);
+    Outcome readFunction(std::size_t params, std::size_t tailFrom, std::size_t first, std::size_t name,
+                         Found &found);
+    bool returnsNothing(std::size_t first, std::size_t name, std::size_t tailFrom, std::size_t tailEnd) const;
     bool readNestedDeclarator(std::size_t open, std::size_t first, Found &found);
     std::size_t operatorParams(std::size_t i) const;
     Tail readTail(std::size_t j);
     std::size_t readExceptionList(std::size_t from, std::size_t to, std::vector<ExceptionEntry> &out) const;
-    bool readParams(std::size_t open, std::vector<ParamEntry> &params);
-    bool readParam(std::size_t b, std::size_t e, bool only, std::vector<ParamEntry> &params);
+    bool readParams(std::size_t open, std::vector<ParamEntry> &params, std::vector<bool> &byValue);
+    bool readParam(std::size_t b, std::size_t e, bool only, std::vector<ParamEntry> &params,
+                   std::vector<bool> &byValue);
     bool readCParam(std::vector<std::size_t> &elements, std::size_t begin, ParamEntry &param);
     bool readDParam(std::vector<std::size_t> &elements, std::size_t begin, ParamEntry &param);
     bool readJavaParam(std::vector<std::size_t> &elements, std::size_t begin, ParamEntry &param,
@@ -179,6 +184,7 @@ private:
     std::size_t n;
     std::size_t m_stop = 0;
     std::vector<std::size_t> m_elements; // reused for each parameter
+    bool m_byValue = true;               // of the parameter read last
 };
 
 std::size_t Reader::skipAnnotation(std::size_t i) const {
@@ -304,7 +310,7 @@ bool Reader::read(std::size_t i, Found &found) {
                 return fail(j);
             if (typeDefinition)
                 return fail(j);
-            const Outcome outcome = readFunction(params, pastGroup(params), first, found);
+            const Outcome outcome = readFunction(params, pastGroup(params), first, j, found);
             return outcome == Outcome::Accepted || (outcome == Outcome::Rejected && fail(params));
         }
         const bool knownStatement =
@@ -340,7 +346,7 @@ bool Reader::read(std::size_t i, Found &found) {
             if (!takesGroup) {
                 if (typeDefinition)
                     return fail(j);
-                const Outcome outcome = readFunction(open, pastGroup(open), first, found);
+                const Outcome outcome = readFunction(open, pastGroup(open), first, j, found);
                 if (outcome != Outcome::Rejected)
                     return outcome == Outcome::Accepted;
                 // A macro before the return type. Every name up to where its tail was rejected
@@ -399,6 +405,8 @@ bool Reader::readClass(std::size_t keyword, std::size_t first, Found &found, boo
     }
     isClass = true;
     found.request = DocumentRequest{};
+    found.returnsValue = true;
+    found.byValue.clear();
     found.request.kind = DocumentKind::Class;
     found.first = first;
     found.last = isPunct(j, ";") ? j : j - 1;
@@ -458,7 +466,7 @@ bool Reader::readNestedDeclarator(std::size_t open, std::size_t first, Found &fo
     }
     if (p == open + 1 && t.isWord(p) && p + 1 == outerEnd && isPunct(outerEnd + 1, "(")) {
         // A parenthesised name.
-        const Outcome outcome = readFunction(outerEnd + 1, pastGroup(outerEnd + 1), first, found);
+        const Outcome outcome = readFunction(outerEnd + 1, pastGroup(outerEnd + 1), first, open, found);
         return outcome == Outcome::Accepted || (outcome == Outcome::Rejected && fail(outerEnd + 1));
     }
     if (!t.isWord(p) || !isPunct(p + 1, "(") || t.match(p + 1) == noMatch || t.match(p + 1) > end)
@@ -477,14 +485,16 @@ bool Reader::readNestedDeclarator(std::size_t open, std::size_t first, Found &fo
     std::size_t tail = outerEnd + 1;
     while ((isPunct(tail, "(") || isPunct(tail, "[")) && t.match(tail) != noMatch)
         tail = pastGroup(tail);
-    const Outcome outcome = readFunction(p + 1, tail, first, found);
+    const Outcome outcome = readFunction(p + 1, tail, first, noMatch, found);
     return outcome == Outcome::Accepted || (outcome == Outcome::Rejected && fail(tail));
 }
 
 // The function whose parameters open at `params`, if what follows from tailFrom is a function's
 // end; rejected when it is not, as "Q_DECL_DEPRECATED_X("...")" in
 // "Q_DECL_DEPRECATED_X("...") void f()", with stop() at the token that rejected it.
-Outcome Reader::readFunction(std::size_t params, std::size_t tailFrom, std::size_t first, Found &found) {
+// `name` is the function's name, or noMatch when it returns a pointer to a function.
+Outcome Reader::readFunction(std::size_t params, std::size_t tailFrom, std::size_t first, std::size_t name,
+                             Found &found) {
     std::size_t open = params;
     if (isD() && isPunct(tailFrom, "(") && t.match(tailFrom) != noMatch) {
         open = tailFrom; // "void f(T)(T x)": the first list holds template parameters
@@ -495,14 +505,77 @@ Outcome Reader::readFunction(std::size_t params, std::size_t tailFrom, std::size
         return tail.outcome;
     DocumentRequest request;
     request.kind = DocumentKind::Function;
-    if (!readParams(open, request.params))
+    std::vector<bool> byValue;
+    if (!readParams(open, request.params, byValue))
         return Outcome::Failed;
     request.throws = std::move(tail.throws);
     found.request = std::move(request);
     found.first = first;
     found.last = tail.end;
     found.body = noMatch;
+    found.returnsValue = name == noMatch || !returnsNothing(first, name, tailFrom, tail.end);
+    found.byValue = std::move(byValue);
     return Outcome::Accepted;
+}
+
+// Whether the function named at `name` returns nothing: "void f()", "static void f()",
+// "auto f() -> void", a constructor ("explicit Widget(QWidget *)", "Widget::Widget()", D's
+// "this()") or a destructor. "void *f()", "std::function<void()> f()" and "void function() f()"
+// return something.
+bool Reader::returnsNothing(std::size_t first, std::size_t name, std::size_t tailFrom,
+                            std::size_t tailEnd) const {
+    if (isD() && t.is(name, "this"))
+        return true;
+    std::size_t nameStart = name;
+    while (nameStart > first && (isPunct(nameStart - 1, "::") || isPunct(nameStart - 1, "~"))) {
+        if (isPunct(nameStart - 1, "~"))
+            return true;
+        nameStart -= 1;
+        if (nameStart > first && isPunct(nameStart - 1, ">") && t.match(nameStart - 1) != noMatch &&
+            t.match(nameStart - 1) >= first)
+            nameStart = t.match(nameStart - 1);
+        if (nameStart > first && t.isWord(nameStart - 1)) {
+            --nameStart;
+            if (m_language == Language::Cpp && t.spelling(nameStart) == t.spelling(name))
+                return true; // "Widget::Widget("
+        }
+    }
+    if (m_language == Language::Cpp)
+        for (std::size_t j = tailFrom; j < tailEnd && j < n; j = isOpen(j) ? pastGroup(j) : j + 1)
+            if (isPunct(j, "->"))
+                return t.is(j + 1, "void") && !isPunct(j + 2, "*") && !isPunct(j + 2, "&") &&
+                       !isPunct(j + 2, "&&") && !isPunct(j + 2, "(");
+    bool typed = false, isVoid = false;
+    for (std::size_t j = first; j < nameStart;) {
+        if (const std::size_t past = skipAttribute(j); past != j) {
+            j = past;
+            continue;
+        }
+        const std::string_view w = word(j);
+        if (same(w, "void")) {
+            typed = isVoid = true;
+        } else if (!w.empty()) {
+            const bool storage =
+                cLike()    ? oneOf(w, {"explicit", "inline", "constexpr", "consteval", "virtual", "static",
+                                       "friend", "extern", "template", "typename", "__inline", "__forceinline"})
+                : isJava() ? oneOf(w, {"public", "private", "protected", "static", "final", "abstract",
+                                       "synchronized", "native", "strictfp", "default", "sealed"})
+                           : false;
+            // A macro before another word: "Q_INVOKABLE explicit Widget(", "SQLITE_API int f(".
+            const bool macro = macroLike(w) && t.isWord(j + 1) && j + 1 < nameStart;
+            if (!storage && !macro && !(isD() && oneOf(w, {"function", "delegate"}) && isVoid))
+                typed = true;
+            if (isD() && oneOf(w, {"function", "delegate"}))
+                isVoid = false;
+        } else if (isPunct(j, "*") || isPunct(j, "&") || isPunct(j, "&&") || isPunct(j, "[") ||
+                   isPunct(j, "^")) {
+            isVoid = false;
+        }
+        j = isOpen(j) || (isPunct(j, "<") && t.match(j) != noMatch) ? pastGroup(j) : j + 1;
+    }
+    if (isVoid)
+        return true;
+    return !typed && m_language != Language::C && !isD() && !t.is(name, "operator");
 }
 
 // What follows a function's parameters, to its end: qualifiers, throw lists and noexcept,
@@ -657,7 +730,7 @@ std::string Reader::spell(std::size_t from, std::size_t to) const {
     return text;
 }
 
-bool Reader::readParams(std::size_t open, std::vector<ParamEntry> &params) {
+bool Reader::readParams(std::size_t open, std::vector<ParamEntry> &params, std::vector<bool> &byValue) {
     const std::size_t close = t.match(open);
     if (close == open + 1)
         return true;
@@ -672,7 +745,7 @@ bool Reader::readParams(std::size_t open, std::vector<ParamEntry> &params) {
         only = only && j == close;
         if (isD() && j == close && begin == close && !only)
             break; // D allows a comma after the last parameter
-        if (!readParam(begin, j, only, params))
+        if (!readParam(begin, j, only, params, byValue))
             return false;
         begin = j + 1;
     }
@@ -693,7 +766,8 @@ void Reader::topLevel(std::size_t b, std::size_t e, std::vector<std::size_t> &ou
     }
 }
 
-bool Reader::readParam(std::size_t b, std::size_t e, bool only, std::vector<ParamEntry> &params) {
+bool Reader::readParam(std::size_t b, std::size_t e, bool only, std::vector<ParamEntry> &params,
+                       std::vector<bool> &byValue) {
     std::vector<std::size_t> &elements = m_elements;
     topLevel(b, e, elements);
     if (elements.empty())
@@ -708,19 +782,23 @@ bool Reader::readParam(std::size_t b, std::size_t e, bool only, std::vector<Para
     }
     if (elements.size() == 1 && isPunct(elements[0], "...") && !isJava()) {
         params.push_back({"in", "...", ""});
+        byValue.push_back(true);
         return true;
     }
     if (only && cLike() && elements.size() == 1 && t.is(elements[0], "void"))
         return true;
     ParamEntry param;
     bool receiver = false;
+    m_byValue = true;
     const bool read = cLike() ? readCParam(elements, b, param)
                       : isD() ? readDParam(elements, b, param)
                               : readJavaParam(elements, b, param, receiver);
     if (!read)
         return false;
-    if (!receiver)
+    if (!receiver) {
         params.push_back(std::move(param));
+        byValue.push_back(m_byValue);
+    }
     return true;
 }
 
@@ -781,6 +859,9 @@ bool Reader::readCParam(std::vector<std::size_t> &elements, std::size_t begin, P
     if (isPunct(elements[0], "(")) // no type before it: a macro's argument, as in __REDIRECT (f, (...), g)
         return fail(elements[0]);
     param.direction = "in";
+    m_byValue = !array && std::none_of(elements.begin(), elements.end(), [this](std::size_t j) {
+        return isPunct(j, "*") || isPunct(j, "&") || isPunct(j, "&&") || isPunct(j, "^");
+    });
     // A declarator in parentheses: "void (*cb)(int)", "int (&a)[3]", "void (C::*m)()", "int (x)".
     for (std::size_t d = 0; d < elements.size(); ++d) {
         const std::size_t open = elements[d];
@@ -791,6 +872,7 @@ bool Reader::readCParam(std::vector<std::size_t> &elements, std::size_t begin, P
         if (!declarator && d >= 2 && t.isWord(elements[d - 1]) && !oneOf(word(elements[d - 1]), cBuiltins) &&
             !oneOf(word(elements[d - 1]), cQualifiers)) {
             param.name = std::string(t.spelling(elements[d - 1])); // a function: "int g(int)"
+            m_byValue = false;                                     // passed as a pointer
             return true;
         }
         std::size_t p = open + 1, close = t.match(open);
@@ -816,6 +898,7 @@ bool Reader::readCParam(std::vector<std::size_t> &elements, std::size_t begin, P
         param.name = t.isWord(p) && p < close && !oneOf(word(p), cBuiltins) ? std::string(t.spelling(p)) : "";
         const bool function = d + 1 < elements.size() && isPunct(elements[d + 1], "(");
         const bool toArray = d + 1 < elements.size() && isPunct(elements[d + 1], "[");
+        m_byValue = m_byValue && innerOp.empty() && !member && !function && !toArray;
         if (member || function)
             param.direction = "in";
         else if (toArray)
@@ -881,6 +964,18 @@ bool Reader::readDParam(std::vector<std::size_t> &elements, std::size_t begin, P
                        !isPunct(elements[last - 1], ".") && !isPunct(elements[last - 1], "!");
     param.name = named ? std::string(lastWord) : "";
     const std::size_t typeSize = named ? last : elements.size();
+    // A pointer, a slice or an associative array shares what it points to: "int* p", "int[] a",
+    // "int[string] m"; a static array "int[4] a" is copied.
+    m_byValue = !out && !ref;
+    for (std::size_t k = 0; k < typeSize; ++k) {
+        const std::size_t j = elements[k];
+        const std::size_t close = t.match(j);
+        const bool shares = isPunct(j, "*") ||
+                            (isPunct(j, "[") &&
+                             (close == j + 1 ||
+                              (close == j + 2 && (oneOf(word(j + 1), dBuiltins) || t.is(j + 1, "string")))));
+        m_byValue = m_byValue && !shares;
+    }
     const bool constType = typeSize == 2 && oneOf(word(elements[0]), {"const", "immutable", "inout"}) &&
                            isPunct(elements[1], "(");
     param.direction = out ? "out" : ref && !constant && !constType ? "inout" : "in";
@@ -935,12 +1030,51 @@ std::optional<CommentSpan> commentBefore(const Tokens &t, std::size_t first) {
     return span;
 }
 
-Declaration declarationOf(const Tokens &t, Found &found) {
+// A member comment: "///<", "//!<", "/**<" or "/*!<" in C and C++; in D any doc comment
+// ("///", "/**", "/++"), which documents what stands to its left.
+bool memberComment(std::string_view text, Language language, bool lineOnly) {
+    if (language == Language::D)
+        return !lineOnly && (text.starts_with("///") || text.starts_with("/**") || text.starts_with("/++")) &&
+               !text.starts_with("/**/");
+    if (language == Language::Java)
+        return false;
+    return text.starts_with("///<") || text.starts_with("//!<") ||
+           (!lineOnly && (text.starts_with("/**<") || text.starts_with("/*!<")));
+}
+
+// The member comment after the token `last` on its line: "int x; ///< a" and the "///<" lines
+// right below it, with no code between.
+std::optional<CommentSpan> commentAfter(const Tokens &t, std::size_t last, Language language) {
+    const std::uint32_t end = t.tokens[last].end;
+    const std::size_t line = t.lastLine(last);
+    auto it =
+        std::lower_bound(t.trivia.begin(), t.trivia.end(), end,
+                         [](const Trivia &trivia, std::uint32_t offset) { return trivia.begin < offset; });
+    const std::uint32_t nextToken = last + 1 < t.size() ? t.tokens[last + 1].begin : UINT32_MAX;
+    const auto text = [&t](const Trivia &c) { return t.text.substr(c.begin, c.end - c.begin); };
+    if (it == t.trivia.end() || it->directive || it->firstLine != line ||
+        !memberComment(text(*it), language, false))
+        return std::nullopt;
+    CommentSpan span{it->begin, it->end, it->firstLine, it->lastLine};
+    const bool lineComment = text(*it).starts_with("//");
+    for (++it; lineComment && it != t.trivia.end() && it->begin < nextToken && !it->directive &&
+               it->firstLine == span.lastLine + 1 && memberComment(text(*it), language, true);
+         ++it) {
+        span.end = it->end;
+        span.lastLine = it->lastLine;
+    }
+    return span;
+}
+
+Declaration declarationOf(const Tokens &t, Found &found, Language language) {
     Declaration declaration;
     declaration.request = std::move(found.request);
     declaration.firstLine = t.tokens[found.first].line;
     declaration.lastLine = t.lastLine(found.last);
     declaration.comment = commentBefore(t, found.first);
+    declaration.trailing = commentAfter(t, found.last, language);
+    declaration.returnsValue = found.returnsValue;
+    declaration.byValue = std::move(found.byValue);
     return declaration;
 }
 
@@ -1025,7 +1159,7 @@ Declaration readDeclaration(std::string_view text, Language language) {
         const std::size_t line = stop < tokens.size() ? tokens.tokens[stop].line : endLine(text);
         throw ReadError("no declaration found (reading stopped at line " + std::to_string(line) + ")");
     }
-    return declarationOf(tokens, found);
+    return declarationOf(tokens, found, language);
 }
 
 std::vector<Declaration> findDeclarations(std::string_view buffer, Language language) {
@@ -1059,7 +1193,7 @@ std::vector<Declaration> findDeclarations(std::string_view buffer, Language lang
         if (reader.read(i, found)) {
             const std::size_t body = found.body;
             const std::size_t last = found.last;
-            declarations.push_back(declarationOf(t, found));
+            declarations.push_back(declarationOf(t, found, language));
             i = body != noMatch ? body + 1 : last + 1;
             continue;
         }
