@@ -128,6 +128,7 @@ void MainWindow::fillFromClipboard() {
     SourceReading reading;
     try {
         reading = readSource(g_clipboard->text());
+        dropNamelessParams(reading.request);
     } catch (const Orvex::Exception &) {
         g_sounds->asterisk();
         return;
