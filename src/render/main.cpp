@@ -25,8 +25,8 @@ constexpr std::string_view usage =
     "       remarkist-render date [--settings FILE] [--at YYYY-MM-DDTHH:MM:SS] [--format TEMPLATE]\n"
     "       remarkist-render settings [--settings FILE]\n"
     "       remarkist-render read [--language c|cpp|d|java] [FILE]\n"
-    "       remarkist-render edit --line N [--language c|cpp|d|java] [--summary TEXT] [--settings FILE] "
-    "[FILE]\n"
+    "       remarkist-render edit --line N [--language c|cpp|d|java] [--summary TEXT] [--restyle]\n"
+    "                                [--settings FILE] [FILE]\n"
     "\n"
     "Reads one request (JSON) from FILE or standard input and writes its comment, lines joined\n"
     "with CR LF and no line break after the last (--lf: LF, and one at the end).\n"
@@ -36,7 +36,8 @@ constexpr std::string_view usage =
     "and the declaration it documents in FILE or standard input; the language is recognised when\n"
     "not given.\n"
     "edit prints (JSON) which lines of the source in FILE or standard input to replace with which\n"
-    "text to document the declaration at line N.\n"
+    "text to document the declaration at line N: a comment that is there changes only where the\n"
+    "declaration did (--restyle, --summary: it is written anew in the settings' style).\n"
     "Settings come from setting.dat in the current directory when it is there, else from\n"
     "$XDG_CONFIG_HOME/remarkist/setting.dat (~/.config/remarkist/), or from FILE.\n";
 
@@ -55,7 +56,7 @@ enum class Command { Render, Date, Settings, Read, Edit };
 struct Options {
     Command command = Command::Render;
     std::optional<std::string> settings, at, format, file, language, line, summary;
-    bool lf = false;
+    bool lf = false, restyle = false;
 };
 
 struct OptionSpec {
@@ -76,6 +77,7 @@ const OptionSpec optionSpecs[] = {
     {"--language", {Command::Read, Command::Edit}, &Options::language, nullptr},
     {"--line", {Command::Edit}, &Options::line, nullptr},
     {"--summary", {Command::Edit}, &Options::summary, nullptr},
+    {"--restyle", {Command::Edit}, nullptr, &Options::restyle},
 };
 
 std::string inQuotes(std::string_view text) {
@@ -302,10 +304,10 @@ void reportDropped(const std::vector<std::string> &dropped) {
 std::string sourceCommand(const Options &options) {
     std::vector<std::string> dropped;
     const std::string text = readFile(options.file.value_or("-"));
-    const std::string output =
-        options.command == Command::Read
-            ? readCommand(text, language(options), dropped)
-            : editCommand(text, lineNumber(*options.line), language(options), options.summary, dropped);
+    const std::string output = options.command == Command::Read
+                                   ? readCommand(text, language(options), dropped)
+                                   : editCommand(text, lineNumber(*options.line), language(options),
+                                                 options.summary, options.restyle, dropped);
     reportDropped(dropped);
     return output;
 }

@@ -20,8 +20,9 @@ std::string readCommand(std::string_view text, std::optional<Language> language,
 }
 
 std::string editCommand(std::string_view buffer, std::size_t line, std::optional<Language> language,
-                        const std::optional<std::string> &summary, std::vector<std::string> &dropped) {
-    SourceEdit edit = editSource(buffer, line, language, summary);
+                        const std::optional<std::string> &summary, bool restyle,
+                        std::vector<std::string> &dropped) {
+    SourceEdit edit = editSource(buffer, line, language, summary, restyle);
     dropped = edit.dropped;
     return jsonLine({{"first", edit.first},
                      {"last", edit.last},

@@ -19,4 +19,5 @@ std::string readCommand(std::string_view text, std::optional<Language> language,
 // buffer, as one line of JSON and a LF: {"first": F, "last": L, "text": T, "summary": S,
 // "dropped": [names]}.
 std::string editCommand(std::string_view buffer, std::size_t line, std::optional<Language> language,
-                        const std::optional<std::string> &summary, std::vector<std::string> &dropped);
+                        const std::optional<std::string> &summary, bool restyle,
+                        std::vector<std::string> &dropped);

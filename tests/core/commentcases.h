@@ -7,7 +7,7 @@
 //
 // Ordinary: a one-line summary; texts without tabs, without blanks at either end of a line, and
 // with no line that begins with \ or @, or with a word and a colon; identifiers for names,
-// identifiers or qualified names for exception types; comment, note and returns with blank lines
+// identifiers or qualified names for exception types; each parameter name once; comment, note and returns with blank lines
 // only between lines. Of the requests that render alike (see readComment in core/read/comment.h)
 // only the one that comes back is made: no "*/", "/+" or "+/"; no line that starts with
 // "Copyright"; value lists with ", " after a one-word value and no comma in the description; and
@@ -18,6 +18,7 @@
 #include "core/doc/request.h"
 #include "core/read/comment.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <random>
@@ -81,8 +82,11 @@ public:
         if (chance(3))
             r.note = text();
         r.returns = returns();
-        for (std::uint32_t n = below(3) == 0 ? 0 : 1 + below(4); n > 0; --n)
-            r.params.push_back({std::string(pick(directions)), std::string(pick(names)), words(below(6))});
+        for (std::uint32_t n = below(3) == 0 ? 0 : 1 + below(4); n > 0; --n) {
+            const std::string name(pick(names));
+            if (std::none_of(r.params.begin(), r.params.end(), [&](const ParamEntry &p) { return p.name == name; }))
+                r.params.push_back({std::string(pick(directions)), name, words(below(6))});
+        }
         for (std::uint32_t n = below(3) == 0 ? 1 + below(3) : 0; n > 0; --n)
             r.throws.push_back({std::string(pick(types)), words(below(5))});
         c.first = style();

@@ -91,6 +91,24 @@ void dedent(std::span<View> lines) {
     }
 }
 
+// Takes from every line as many leading blanks as the least indented line that is not blank has,
+// whatever they are: {" @param x", "\t     more"} gives {"@param x", "     more"}, as hand-written
+// comments mix a space and a tab after the mark.
+void dedentCount(std::span<View> lines) {
+    std::size_t least = npos;
+    for (View line : lines)
+        if (!isBlank(line))
+            least = std::min(least, line.size() - trimLeft(line).size());
+    if (least == npos)
+        return;
+    for (View &line : lines) {
+        std::size_t k = 0;
+        while (k < least && k < line.size() && isBlankChar(line[k]))
+            ++k;
+        line.remove_prefix(k);
+    }
+}
+
 enum class Framing { Block, Lines };
 
 struct Located {
@@ -229,7 +247,7 @@ Views bodyLines(const Located &comment) {
             --last;
         for (std::size_t i = first; i < last; ++i)
             body.push_back(lines[i].substr(3));
-        dedent(body);
+        dedentCount(body);
     } else if (lines.size() == 1) {
         body.push_back(trim(lines[0])); // "/** Summary. */"
     } else {
@@ -243,18 +261,21 @@ Views bodyLines(const Located &comment) {
         if (consistsOf(trimLeft(body.back()), comment.mark))
             body.pop_back();
         const std::span<View> rest(body.begin() + from, body.end());
-        const bool column = std::all_of(rest.begin(), rest.end(), [&](View line) {
+        // A column of marks, even where a line or two lacks its mark: more lines have it than not.
+        std::size_t marked = 0, text = 0;
+        for (View line : rest) {
             const View t = trimLeft(line);
-            return t.empty() || t[0] == comment.mark;
-        });
-        if (column) {
+            marked += !t.empty() && t[0] == comment.mark;
+            text += !t.empty();
+        }
+        if (2 * marked > text) {
             for (View &line : rest) {
-                line = trimLeft(line);
-                if (!line.empty())
-                    line.remove_prefix(1);
+                const View t = trimLeft(line);
+                if (!t.empty() && t[0] == comment.mark)
+                    line = t.substr(1);
             }
         }
-        dedent(rest);
+        dedentCount(rest);
     }
     std::size_t first = 0, last = body.size();
     while (first < last && isBlank(body[first]))
@@ -379,21 +400,21 @@ public:
         while (m_lastText > 0 && isBlank(m_lines[m_lastText - 1]))
             --m_lastText;
         --m_lastText; // wraps for no lines, where it is never compared
+        m_layout.tagsFrom = lines.size();
+        findTrailer();
     }
 
-    DocumentRequest read() {
-        // Without @brief, the first paragraph is the summary, in one line.
+    CommentLayout read() {
         const bool brief = std::any_of(m_lines.begin(), m_lines.end(),
                                        [](View line) { return classify(line, false).tag == Tag::Brief; });
         std::size_t i = 0;
-        if (!brief) {
-            i = paragraphEnd(0);
-            m_request.summary = joined({}, 0, i);
-            m_hasSummary = i > 0;
-        }
+        if (!brief)
+            i = readSummary();
         while (i < m_lines.size())
             i = readAt(i);
-        return finish();
+        finish();
+        m_layout.lines = m_lines;
+        return std::move(m_layout);
     }
 
 private:
@@ -419,10 +440,69 @@ private:
         return text;
     }
 
+    // The final run of date, author and copyright lines, as a file comment ends: there they are
+    // the file's own; anywhere else they are text.
+    void findTrailer() {
+        m_trailerFrom = m_lines.size();
+        for (std::size_t k = m_lastText + 1; k-- > 0;) {
+            if (isBlank(m_lines[k]))
+                continue;
+            const Tag tag = classify(m_lines[k], true).tag;
+            if (tag != Tag::Date && tag != Tag::Author && tag != Tag::Copyright)
+                break;
+            m_trailerFrom = k;
+        }
+    }
+
+    // Without @brief, the summary is the first paragraph when it is one line, and otherwise its
+    // first sentence: up to the first period followed by a blank or the end of a line. The rest
+    // of the paragraph stays in the comment, with its line breaks. A Javadoc "<p>" starts a new
+    // paragraph.
+    std::size_t readSummary() {
+        std::size_t end = 0;
+        while (end < m_lines.size() && isText(end) && end < m_trailerFrom &&
+               !(end > 0 && startsParagraph(m_lines[end])))
+            ++end;
+        m_hasSummary = end > 0;
+        if (end <= 1) {
+            m_request.summary = joined({}, 0, end);
+            return end;
+        }
+        for (std::size_t k = 0; k < end; ++k) {
+            const View line = trimRight(m_lines[k]);
+            for (std::size_t dot = line.find('.'); dot != npos; dot = line.find('.', dot + 1)) {
+                const bool atEnd = dot + 1 == line.size();
+                if (!atEnd && !isBlankChar(line[dot + 1]))
+                    continue;
+                if (atEnd && k + 1 == end)
+                    break; // the whole paragraph is one sentence
+                m_request.summary = joined(line.substr(0, dot + 1), 0, 0);
+                if (k > 0)
+                    m_request.summary = joined({}, 0, k) + " " + m_request.summary;
+                const View rest = trim(line.substr(dot + 1));
+                if (!rest.empty())
+                    addComment(rest);
+                keep(k + 1, end);
+                return end;
+            }
+        }
+        m_request.summary = joined({}, 0, end);
+        return end;
+    }
+    static bool startsParagraph(View line) {
+        line = trimLeft(line);
+        return line.size() >= 3 && line[0] == '<' && (line[1] == 'p' || line[1] == 'P') &&
+               (line[2] == '>' || isBlankChar(line[2]));
+    }
+
     std::size_t readAt(std::size_t i) {
         const Head h = head(i);
         // "Copyright ..." right after a date or an author line is a copyright line too.
         m_trailer = h.tag == Tag::Date || h.tag == Tag::Author || h.tag == Tag::Copyright;
+        if (h.tag != Tag::Plain && h.tag != Tag::Brief && h.tag != Tag::Param && h.tag != Tag::Params &&
+            h.tag != Tag::Code && h.tag != Tag::Note)
+            m_layout.tagsFrom = std::min(m_layout.tagsFrom, i);
+        noteSyntax(h, i);
         switch (h.tag) {
         case Tag::Plain:
             addComment(m_lines[i]);
@@ -452,6 +532,18 @@ private:
         return i + 1;
     }
 
+    void noteSyntax(const Head &h, std::size_t i) {
+        if (h.tag == Tag::Plain)
+            return;
+        const char first = m_lines[i][0];
+        if (first == '@' || first == '\\') {
+            if (!m_layout.command)
+                m_layout.command = first;
+        } else if (h.tag == Tag::Params || h.tag == Tag::Throws || h.tag == Tag::Return) {
+            m_layout.ddoc = true;
+        }
+    }
+
     std::size_t readBrief(std::size_t i, const Head &h) {
         const std::size_t end = paragraphEnd(i + 1);
         if (m_hasSummary)
@@ -462,17 +554,23 @@ private:
     }
 
     // "@param[in] name description", "@throw Type description", "@retval value description",
-    // each continued on the lines of its paragraph.
+    // each continued on the lines of its paragraph. A second line for a name already documented
+    // adds its text to the first; a parameter line with no name is no parameter.
     std::size_t readEntry(std::size_t i, const Head &h) {
         const std::size_t end = paragraphEnd(i + 1);
         // Split after a tab when there is one, so that in the Tab style a value may hold spaces.
         const std::size_t tab = h.rest.find('\t');
         const View word = h.tag == Tag::Retval && tab != npos ? h.rest.substr(0, tab) : firstWord(h.rest);
-        if (word.empty())
+        const View command = m_lines[i].substr(0, 1 + h.name.size());
+        if (word.empty() && h.tag != Tag::Param)
             return keep(i, end);
+        const CommentEntry::Kind kind = h.tag == Tag::Param   ? CommentEntry::Kind::Param
+                                        : h.tag == Tag::Throw ? CommentEntry::Kind::Throw
+                                                              : CommentEntry::Kind::Return;
+        m_layout.entries.push_back({kind, i, end, command, word, h.direction});
         std::string description = joined(h.rest.substr(word.size()), i + 1, end);
         if (h.tag == Tag::Param)
-            m_request.params.push_back({direction(h.direction), std::string(word), std::move(description)});
+            addParam({direction(h.direction), std::string(word), std::move(description)});
         else if (h.tag == Tag::Throw)
             m_request.throws.push_back({std::string(word), std::move(description)});
         else
@@ -480,12 +578,32 @@ private:
         return removed(end);
     }
 
-    // "\return text" or "Returns: text", then the lines of its paragraph; or the command alone,
-    // then indented lines, where a line of the indentation only is a blank line of the text.
+    void addParam(ParamEntry param) {
+        if (param.name.empty())
+            return;
+        for (ParamEntry &known : m_request.params) {
+            if (known.name != param.name)
+                continue;
+            if (!param.description.empty())
+                known.description += (known.description.empty() ? "" : " ") + param.description;
+            return;
+        }
+        m_request.params.push_back(std::move(param));
+    }
+
+    // "\return text" or "Returns: text" and the lines of its paragraph: prose, one line, however
+    // many commas it holds. Or the command alone, then indented lines (where a line of the
+    // indentation only is a blank line of the text), as Remarkist writes several lines.
     std::size_t readReturns(std::size_t i, const Head &h) {
         m_hasReturns = true;
-        if (!h.rest.empty())
-            m_returns.emplace_back(trimRight(h.rest));
+        const View command =
+            trimRight(m_lines[i].substr(0, static_cast<std::size_t>(h.rest.data() - m_lines[i].data())));
+        if (!h.rest.empty()) {
+            const std::size_t end = paragraphEnd(i + 1);
+            m_layout.entries.push_back({CommentEntry::Kind::Return, i, end, command, {}, {}});
+            m_returns.push_back(joined(h.rest, i + 1, end));
+            return removed(end);
+        }
         std::size_t k = i + 1;
         while (k < m_lines.size() && !m_lines[k].empty()) {
             if (isBlank(m_lines[k])) {
@@ -500,6 +618,7 @@ private:
                 break;
             ++k;
         }
+        m_layout.entries.push_back({CommentEntry::Kind::Return, i, k, command, {}, {}});
         Views more(m_lines.begin() + i + 1, m_lines.begin() + k);
         dedent(more);
         for (View line : more)
@@ -525,11 +644,21 @@ private:
         return removed(k);
     }
 
-    // Date, author, copyright: a file comment. Author and copyright come from the settings.
+    // A date makes a file comment. Author and copyright lines are the file's own in the final run
+    // of such lines, where a file comment has them; elsewhere they are text ("@author" in a
+    // class comment).
     std::size_t readFileSection(std::size_t i, const Head &h) {
         const std::size_t end = paragraphEnd(i + 1);
-        if (h.tag == Tag::Date && !m_date)
-            m_date = joined(h.rest, i + 1, end);
+        // After parameters, returns or exceptions, only with a date: a function's or class's own
+        // "@author" stays its text.
+        if (h.tag != Tag::Date && (i < m_trailerFrom || (!m_date && !m_layout.entries.empty())))
+            return keep(i, end);
+        std::optional<std::string> &field = h.tag == Tag::Date     ? m_date
+                                            : h.tag == Tag::Author ? m_request.author
+                                                                   : m_request.copyright;
+        if (field)
+            return keep(i, end);
+        field = joined(h.rest, i + 1, end);
         m_file = true;
         return removed(end);
     }
@@ -538,24 +667,24 @@ private:
     // lines (or one on the line of the name). A section in another shape stays as it was.
     std::size_t readList(std::size_t i, const Head &h) {
         const std::size_t end = paragraphEnd(i + 1);
-        Views block;
-        if (!h.rest.empty())
-            block.push_back(h.rest);
-        block.insert(block.end(), m_lines.begin() + i + 1, m_lines.begin() + end);
         std::vector<ParamEntry> params;
         std::vector<ExceptionEntry> throws;
-        for (View line : block) {
-            line = trim(line);
+        std::vector<CommentEntry> entries;
+        for (std::size_t k = h.rest.empty() ? i + 1 : i; k < end; ++k) {
+            const View line = trim(k == i ? h.rest : m_lines[k]);
             if (h.tag == Tag::Params) {
                 const View name = line.substr(0, line.find_first_of(" \t="));
                 const View after = trimLeft(line.substr(name.size()));
-                if (!name.empty() && !after.empty() && after[0] == '=')
+                if (!name.empty() && !after.empty() && after[0] == '=') {
                     params.push_back({"", std::string(name), std::string(trim(after.substr(1)))});
-                else if (!params.empty())
+                    entries.push_back({CommentEntry::Kind::Param, k, k + 1, {}, name, {}});
+                } else if (!params.empty()) {
                     params.back().description +=
                         (params.back().description.empty() ? "" : " ") + std::string(line);
-                else
+                    entries.back().last = k + 1;
+                } else {
                     return keep(i, end);
+                }
                 continue;
             }
             const std::size_t comma = line.rfind(", ");
@@ -563,10 +692,15 @@ private:
             if (type.empty() || type.find_first_of(" \t,") != npos)
                 return keep(i, end);
             throws.push_back({std::string(type), std::string(trimRight(line.substr(0, comma)))});
+            entries.push_back({CommentEntry::Kind::Throw, k, k + 1, {}, type, {}});
         }
         if (params.empty() && throws.empty())
             return keep(i, end);
-        m_request.params.insert(m_request.params.end(), params.begin(), params.end());
+        if (h.tag == Tag::Params && !m_layout.paramsSection)
+            m_layout.paramsSection = i;
+        m_layout.entries.insert(m_layout.entries.end(), entries.begin(), entries.end());
+        for (ParamEntry &param : params)
+            addParam(std::move(param));
         m_request.throws.insert(m_request.throws.end(), throws.begin(), throws.end());
         return removed(end);
     }
@@ -613,7 +747,7 @@ private:
         return text;
     }
 
-    DocumentRequest finish() {
+    void finish() {
         while (!m_comment.empty() && m_comment.back().empty())
             m_comment.pop_back();
         m_request.comment = joinedText(m_comment);
@@ -629,12 +763,14 @@ private:
             m_request.kind = DocumentKind::File;
             m_request.date = m_date.value_or("");
         }
-        return std::move(m_request);
+        m_layout.request = std::move(m_request);
     }
 
     const Views &m_lines;
     std::size_t m_lastText; // the last line that is not blank
+    std::size_t m_trailerFrom = 0;
     DocumentRequest m_request;
+    CommentLayout m_layout;
     Views m_comment;
     std::vector<std::string> m_note, m_returns;
     std::optional<std::string> m_date;
@@ -656,7 +792,7 @@ bool isDocComment(std::string_view text) {
     return findDocComment(text).has_value();
 }
 
-DocumentRequest readComment(std::string_view text) {
+CommentLayout layoutComment(std::string_view text) {
     const Search search = locate(text);
     if (!search.found)
         throw Orvex::Exception(search.failure.empty() ? "no documentation comment at the start of the text "
@@ -664,4 +800,8 @@ DocumentRequest readComment(std::string_view text) {
                                                       : search.failure);
     const Views lines = bodyLines(*search.found);
     return BodyReader(lines).read();
+}
+
+DocumentRequest readComment(std::string_view text) {
+    return layoutComment(text).request;
 }

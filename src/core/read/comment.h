@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 // Where a documentation comment lies in a text: bytes from the start of the text, lines from 1.
 struct CommentExtent {
@@ -52,3 +53,29 @@ bool isDocComment(std::string_view text);
 //   Doxygen styles' copyright line;
 // - "*/" in a text ends a /** comment, and "/+" and "+/" nest in a /++ comment.
 DocumentRequest readComment(std::string_view text);
+
+// A documentation comment taken apart for an update in place: the request it reads as, its body
+// lines (views into the text read, so that their place in the text is known), and the lines of
+// its parameter, return and exception entries.
+struct CommentEntry {
+    enum class Kind { Param, Return, Throw } kind = Kind::Param;
+    std::size_t first = 0, last = 0; // body lines [first, last): the head and its continuation
+    std::string_view command;        // "@param", "\retval", "Returns"; empty for a DDoc row
+    std::string_view name;           // the parameter's name or the exception's type; may be empty
+    std::string_view direction;      // as written between the brackets
+};
+
+struct CommentLayout {
+    DocumentRequest request;
+    std::vector<std::string_view> lines;
+    std::vector<CommentEntry> entries;
+    // The line where parameters go in a comment that has none: the first return, exception or
+    // closing command (@see, @since, ...), else lines.size().
+    std::size_t tagsFrom = 0;
+    std::optional<std::size_t> paramsSection; // DDoc's "Params:" line
+    bool ddoc = false;                        // written with DDoc sections
+    char command = 0;                         // '@' or '\\' when the comment uses such commands
+};
+
+// Reads the comment as readComment does, keeping where each part stands.
+CommentLayout layoutComment(std::string_view text);

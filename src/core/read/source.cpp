@@ -1,6 +1,7 @@
 #include "core/read/source.h"
 
 #include "core/read/comment.h"
+#include "core/read/update.h"
 
 #include <algorithm>
 #include <string>
@@ -75,6 +76,8 @@ std::optional<CommentSpan> commentToReplace(const Declaration &declaration, std:
 
 SourceReading mergeRequests(const DocumentRequest &comment, const DocumentRequest &declaration) {
     SourceReading reading{comment, {}};
+    if (comment.kind == DocumentKind::File)
+        return reading; // it documents the file, not the declaration after it
     DocumentRequest &merged = reading.request;
     merged.kind = declaration.kind;
 
@@ -122,8 +125,12 @@ SourceReading readSource(std::string_view text, std::optional<Language> language
     return mergeRequests(documented, readDeclaration(rest, reading).request);
 }
 
+void dropNamelessParams(DocumentRequest &request) {
+    std::erase_if(request.params, [](const ParamEntry &param) { return param.name.empty(); });
+}
+
 SourceEdit editSource(std::string_view buffer, std::size_t line, std::optional<Language> language,
-                      const std::optional<std::string> &summary) {
+                      const std::optional<std::string> &summary, bool restyle) {
     const Language written = languageOf(language, buffer);
     const std::vector<Declaration> declarations = findDeclarations(buffer, written);
     const Declaration *declaration = declarationAt(declarations, buffer, line);
@@ -133,7 +140,31 @@ SourceEdit editSource(std::string_view buffer, std::size_t line, std::optional<L
 
     const std::vector<std::size_t> starts = lineStarts(buffer);
     const std::optional<CommentSpan> comment = commentToReplace(*declaration, buffer, starts);
+    const std::string_view ending =
+        starts.size() > 1 && starts[1] >= 2 && buffer[starts[1] - 2] == '\r' ? "\r\n" : "\n";
     SourceEdit edit;
+    if (comment && !restyle && !summary) {
+        CommentUpdate update = updateComment(buffer, *comment, declaration->request, written);
+        if (!update.restyle) {
+            // The comment's own lines, changed only where the declaration asks for it.
+            const std::size_t begin = starts[comment->firstLine - 1];
+            const std::size_t end =
+                comment->lastLine < starts.size() ? starts[comment->lastLine] : buffer.size();
+            for (Replacement &r : update.replacements) {
+                r.begin -= begin;
+                r.end -= begin;
+            }
+            edit.first = comment->firstLine;
+            edit.last = comment->lastLine;
+            edit.text = applyReplacements(buffer.substr(begin, end - begin), update.replacements);
+            if (!edit.text.ends_with('\n'))
+                edit.text += ending;
+            edit.summary = readComment(buffer.substr(comment->begin, comment->end - comment->begin)).summary;
+            edit.dropped = std::move(update.dropped);
+            return edit;
+        }
+    }
+
     SourceReading reading{declaration->request, {}};
     if (comment) {
         reading = mergeRequests(readComment(buffer.substr(comment->begin, comment->end - comment->begin)),
@@ -144,6 +175,7 @@ SourceEdit editSource(std::string_view buffer, std::size_t line, std::optional<L
         edit.first = declaration->firstLine;
         edit.last = declaration->firstLine - 1;
     }
+    dropNamelessParams(reading.request);
     if (summary)
         reading.request.summary = *summary;
     edit.summary = reading.request.summary;
@@ -151,8 +183,6 @@ SourceEdit editSource(std::string_view buffer, std::size_t line, std::optional<L
 
     const std::string_view firstLine = lineAt(buffer, starts, declaration->firstLine);
     const std::string_view indent = firstLine.substr(0, firstLine.find_first_not_of(" \t"));
-    const std::string_view ending =
-        starts.size() > 1 && starts[1] >= 2 && buffer[starts[1] - 2] == '\r' ? "\r\n" : "\n";
     const std::string rendered = renderDocument(reading.request, "\n", written);
     for (std::size_t begin = 0; begin <= rendered.size();) {
         const std::size_t end = std::min(rendered.find('\n', begin), rendered.size());

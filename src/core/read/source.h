@@ -45,11 +45,21 @@ struct SourceEdit {
 // line, else the first that starts on it or within the 20 lines after it; a line inside a
 // documentation comment stands for the declaration right after that comment. The comment that
 // ends on the line directly above the declaration is read and replaced; other comments stay.
-// The text is the merged request (its summary replaced by `summary` when given) rendered with
+// A new comment is the merged request (its summary replaced by `summary` when given) rendered with
 // the settings in force, every line indented like the declaration's first line and ended with
 // the buffer's line ending (CR LF when its first line ends so, else LF).
 // Throws ReadError when no declaration is found there, and the renderer's error for an empty
 // summary.
+//
+// A comment that is there is updated in place (see updateComment): every line stays as it was
+// but for what the declaration changed, and a comment that agrees with its declaration comes back
+// byte for byte. With `restyle` or a summary, or where the comment's shape cannot take the change
+// (a one-line comment that needs a parameter line), it is written anew in the settings' style.
+// Comments written anew get no line for a parameter without a name.
 SourceEdit editSource(std::string_view buffer, std::size_t line,
                       std::optional<Language> language = std::nullopt,
-                      const std::optional<std::string> &summary = std::nullopt);
+                      const std::optional<std::string> &summary = std::nullopt, bool restyle = false);
+
+// Leaves out the parameters without a name: no documentation tool can attach a description to
+// them.
+void dropNamelessParams(DocumentRequest &request);

@@ -4,6 +4,7 @@
 #include "core/read/declaration.h"
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -64,9 +65,11 @@ struct CommentUpdate {
 // - a new parameter: a line in the comment's own syntax, indentation and alignment, in
 //   declaration order; with directions only when the other parameter lines carry them;
 // - a removed parameter: its lines go, and its name is listed in `dropped`;
-// - a nameless parameter line goes; a second line for the same name is joined to the first;
+// - a nameless parameter line goes;
 // - documented parameters in another order than the declaration's are put in its order;
 // - an exception the declaration has and the comment lacks: a line in the comment's style.
-// Parameters without a name in the declaration get no line.
+// Parameters without a name in the declaration get no line. A second line for a name stays as
+// it is. With a language, new lines are written as it wants them (no directions in Java).
 CommentUpdate updateComment(std::string_view buffer, const CommentSpan &comment,
-                            const DocumentRequest &declaration);
+                            const DocumentRequest &declaration,
+                            std::optional<Language> language = std::nullopt);
