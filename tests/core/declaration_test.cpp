@@ -69,6 +69,31 @@ const std::vector<Row> cRows = {
     {"struct", "struct point { int x, y; };", type},
     {"typedef'd union", "typedef union value { int i; double d; } value_t;", type},
     {"enum", "enum color { RED, GREEN };", type},
+    {"variable", "int count;", type},
+    {"constant array", "static const char *const names[] = {\"a\", \"b\"};", type},
+    {"bit field", "unsigned int flags : 3;", type},
+    {"several declarators", "int x, y = 2;", type},
+    {"struct variable", "struct point origin = {0, 0};", type},
+    {"typedef of a struct", "typedef struct s s_t;", type},
+    {"typedef of a function pointer", "typedef int (*cb)(void *);", type},
+    {"typedef of a function type", "typedef int handler(int);", type},
+    {"pointer to an array", "int (*rows)[4];", type},
+    {"function pointer variable", "void (*handler)(int sig);", function, "in sig"},
+    {"function pointer member", "int (*xOpen)(sqlite3_vfs *, const char *zName, int flags);", function,
+     "inout -, in zName, in flags"},
+    {"array of function pointers", "void (*handlers[4])(int);", function, "in -"},
+    {"function-like macro", "#define MAX(a, b) ((a) > (b) ? (a) : (b))", function, "in a, in b"},
+    {"macro over lines", "#  define LOG(fmt, ...) \\\n    fprintf(stderr, fmt, __VA_ARGS__)", function,
+     "in fmt, in ..."},
+    {"named variadic macro", "#define DBG(args...) f(args)", function, "in args"},
+    {"object-like macro", "#define VERSION 3", type},
+    {"parenthesised value is no parameter list", "#define ONE (1)", type},
+    {"enumerator", "RED,", type},
+    {"enumerator with a value", "RED = 1 << 2,", type},
+    {"last enumerator", "BLUE\n};", type},
+    {"annotations before the type", "void f(_In_ LPCSTR, _Out_writes_(n) char *buf, __in int n);", function,
+     "in -, inout buf, in n"},
+    {"a function among variables", "int a, f(int x);", function, "in x"},
 };
 
 const std::vector<Row> cppRows = {
@@ -138,6 +163,20 @@ const std::vector<Row> cppRows = {
     {"enum class", "enum class Color : std::uint8_t { Red };", type},
     {"class template", "template <typename T>\nclass List;", type},
     {"struct with attribute", "struct [[nodiscard]] alignas(8) Result final {", type},
+    {"field with braces", "std::map<int, std::pair<int, int>> m_names{};", type},
+    {"static constexpr member", "static constexpr int kMax = 10;", type},
+    {"out-of-class static member", "int Widget::count = 0;", type},
+    {"a lambda variable", "auto f = [](int x) { return x; };", type},
+    {"alias", "using T = std::vector<int>;", type},
+    {"alias template", "template <class T> using Vec = std::vector<T>;", type},
+    {"namespace", "namespace io {", type},
+    {"nested and inline namespaces", "inline namespace v1::detail {", type},
+    {"namespace alias", "namespace fs = std::filesystem;", type},
+    {"member function pointer", "void (Widget::*handler)(int n) = nullptr;", function, "in n"},
+    {"enumerator with a template value", "Red = std::numeric_limits<int>::max(),", type},
+    {"comparisons in defaults", "void f(int a = b < c, int d = e > g);", function, "in a, in d"},
+    {"a type in parentheses", "void f(Foo(Bar));", function, "in -"},
+    {"a bare macro line above a member", "Q_OBJECT\nQ_PROPERTY(int x READ x)\nint m_x;", type},
 };
 
 const std::vector<Row> dRows = {
@@ -167,6 +206,16 @@ const std::vector<Row> dRows = {
     {"template", "template Foo(T) {", type},
     {"mixin template", "mixin template Bar() {", type},
     {"struct, interface, enum", "struct S;\ninterface I {}\nenum E : int { a }", type},
+    {"variable", "immutable int x = 3;", type},
+    {"__gshared", "__gshared T g;", type},
+    {"slice field", "private int[] _data;", type},
+    {"manifest constant", "enum size = 4;", type},
+    {"delegate variable", "void delegate(int) callback;", type},
+    {"alias", "alias T = int;", type},
+    {"function alias", "alias fp = void function(int);", type},
+    {"module", "module std.stdio;", type},
+    {"enum member", "ACQ = 2,", type},
+    {"deprecated enum member", "deprecated(\"use b\") a,", type},
 };
 
 const std::vector<Row> javaRows = {
@@ -192,6 +241,17 @@ const std::vector<Row> javaRows = {
     {"interface", "interface Shape extends Comparable<Shape> {", type},
     {"enum", "enum Color { RED, GREEN }", type},
     {"annotation type", "public @interface Marker {}", type},
+    {"field", "private final Map<K, V> cache = new HashMap<>();", type},
+    {"constant", "public static final long serialVersionUID = 1L;", type},
+    {"C-style array field", "int a[] = {1, 2};", type},
+    {"enum constant with a body", "ACTIVE(\"a\") {\n    void f() {}\n},", type},
+    {"enum constant", "RED,", type},
+    {"last enum constant before members", "BLUE;", type},
+    {"package", "package java.util;", type},
+    {"annotation type behind annotations",
+     "@Documented\n@Retention(RetentionPolicy.SOURCE)\n@Target({ElementType.TYPE, ElementType.METHOD})\n"
+     "public @interface Generated {",
+     type},
 };
 
 void checkRows(const std::vector<Row> &rows, Language language) {
@@ -265,6 +325,9 @@ TEST(Declaration, Lines) {
         {"body included", Language::Cpp, "void f()\n{\n}\nint g();", 1, 3},
         {"no end", Language::Cpp, "void f(int x)\n  const\n", 1, 2},
         {"multi-line string in D", Language::D, "void f(string s = \"a\nb\");", 1, 2},
+        {"bare macro lines above", Language::Cpp, "Q_OBJECT\nQ_PROPERTY(int x READ x)\nint m_x;", 3, 3},
+        {"a macro over lines", Language::C, "\n#define F(a) \\\n  (a)\nint x;", 2, 3},
+        {"an enumerator ends at its comma", Language::C, "RED =\n  1,\nGREEN", 1, 2},
     };
     for (const auto &row : rows) {
         const Declaration declaration = readDeclaration(row.text, row.language);
@@ -298,24 +361,26 @@ TEST(Declaration, Errors) {
     } rows[] = {
         {"empty", Language::Cpp, "", 1},
         {"only comments", Language::Cpp, "// a\n/* b */\n", 2},
-        {"a variable", Language::Cpp, "\n\n  int x = 5;\n", 3},
+        {"an assignment", Language::Cpp, "\n\n  x = 5;\n", 3},
+        {"a member assignment", Language::Java, "this.x = y;", 1},
+        {"a using-declaration", Language::Cpp, "using Base::f;", 1},
+        {"a word alone", Language::C, "RED", 1},
+        {"a statement is no enumerator", Language::C, "RED = 1;", 1},
+        {"a declaration made by a macro", Language::C, "G_DEFINE_TYPE(Foo, foo, G_TYPE_OBJECT)", 1},
+        {"a standalone macro", Language::Cpp, "Q_DECLARE_METATYPE(Foo)\n\n", 2},
+        {"a D mixin", Language::D, "mixin Foo;", 1},
         {"a call", Language::Cpp, "foo(1, 2);", 1},
         {"a statement", Language::Cpp, "return f(x);", 1},
         {"an expression for a parameter", Language::Cpp, "void f(a + b);", 1},
         {"an empty parameter", Language::Cpp, "void f(int,\n       );", 2},
         {"unclosed parameters", Language::Cpp, "void f(int x,\n       int y", 1},
         {"unclosed exception list", Language::Cpp, "void f()\nthrow(A,", 2},
-        {"a pointer to a function", Language::C, "int (*fp)(int);", 1},
-        {"a function type", Language::C, "typedef int handler(int);", 1},
         {"a declaration inside a macro", Language::C,
          "__REDIRECT (fopen, (const char *__filename,\n                    const char *__modes), fopen64);",
          1},
-        {"a namespace", Language::Cpp, "namespace foo {\nvoid f();\n}", 1},
-        {"a lambda", Language::Cpp, "auto f = [](int x) { return x; };", 1},
         {"a Java parameter without a name", Language::Java, "void f(int);", 1},
         {"a Java default value", Language::Java, "void f(int x = 1);", 1},
         {"an empty throws clause", Language::Java, "void f() throws {", 1},
-        {"a D alias", Language::D, "alias fp = void function(int);", 1},
         {"only brackets", Language::Cpp, "((((\n", 1},
         {"only angles", Language::Cpp, "<<<<<<", 1},
         {"NUL bytes", Language::Cpp, std::string(8, '\0'), 1},
@@ -367,50 +432,66 @@ TEST(Declaration, GuessLanguage) {
 TEST(Declaration, FindInABuffer) {
     const std::string buffer = "// file header\n"
                                "#include <vector>\n"
+                               "/// Largest of two.\n"
+                               "#define MAX(a, b) \\\n"
+                               "    ((a) > (b) ? (a) : (b))\n"
                                "namespace app {\n"
                                "/// A widget.\n"
                                "class Widget : public Base {\n"
                                "    Q_OBJECT\n"
                                "public:\n"
                                "    /** Makes one. */\n"
-                               "    explicit Widget(QWidget *parent = nullptr);\n"
+                               "    Widget(QWidget *parent = nullptr);\n"
                                "    int size() const { return m_size; } // inline\n"
                                "    void resize(int width, int &height);\n"
+                               "    enum Mode { Fast, ///< quick\n"
+                               "                Slow = 2 };\n"
                                "private:\n"
-                               "    int m_size = 0;\n"
+                               "    int m_size = 0; ///< in pixels\n"
                                "};\n"
                                "\n"
                                "int helper(const char *s)\n"
                                "{\n"
+                               "#define LOCAL 1\n"
                                "    if (s) { call(s, 1); }\n"
                                "    return 0;\n"
                                "}\n"
                                "} // namespace app\n";
     const std::vector<Declaration> found = findDeclarations(buffer, Language::Cpp);
+    using Lines = std::optional<std::pair<std::size_t, std::size_t>>;
     const struct {
         DocumentKind kind;
         std::string params;
         std::size_t first, last;
-        std::optional<std::pair<std::size_t, std::size_t>> comment;
+        Lines comment, trailing = std::nullopt;
+        bool returns = true;
     } expected[] = {
-        {type, "", 5, 14, std::pair<std::size_t, std::size_t>{4, 4}},
-        {function, "inout parent", 9, 9, std::pair<std::size_t, std::size_t>{8, 8}},
-        {function, "", 10, 10, std::nullopt},
-        {function, "in width, inout height", 11, 11, std::nullopt},
-        {function, "in s", 16, 20, std::nullopt},
+        {function, "in a, in b", 4, 5, Lines{{3, 3}}},
+        {type, "", 6, 27, std::nullopt},
+        {type, "", 8, 19, Lines{{7, 7}}},
+        {function, "inout parent", 12, 12, Lines{{11, 11}}, std::nullopt, false},
+        {function, "", 13, 13, std::nullopt},
+        {function, "in width, inout height", 14, 14, std::nullopt, std::nullopt, false},
+        {type, "", 15, 16, std::nullopt},
+        {type, "", 15, 15, std::nullopt, Lines{{15, 15}}},
+        {type, "", 16, 16, std::nullopt},
+        {type, "", 18, 18, std::nullopt, Lines{{18, 18}}},
+        {function, "in s", 21, 26, std::nullopt},
+        {type, "", 23, 23, std::nullopt},
     };
     ASSERT_EQ(found.size(), std::size(expected));
+    const auto lines = [](const std::optional<CommentSpan> &span) {
+        return span ? Lines{{span->firstLine, span->lastLine}} : std::nullopt;
+    };
     for (std::size_t i = 0; i < found.size(); ++i) {
         SCOPED_TRACE(i);
         EXPECT_EQ(found[i].request.kind, expected[i].kind);
         EXPECT_EQ(describe(found[i].request.params), expected[i].params);
         EXPECT_EQ(found[i].firstLine, expected[i].first);
         EXPECT_EQ(found[i].lastLine, expected[i].last);
-        ASSERT_EQ(found[i].comment.has_value(), expected[i].comment.has_value());
-        if (found[i].comment) {
-            EXPECT_EQ(found[i].comment->firstLine, expected[i].comment->first);
-            EXPECT_EQ(found[i].comment->lastLine, expected[i].comment->second);
-        }
+        EXPECT_EQ(lines(found[i].comment), expected[i].comment);
+        EXPECT_EQ(lines(found[i].trailing), expected[i].trailing);
+        EXPECT_EQ(found[i].returnsValue, expected[i].returns);
     }
 }
 
@@ -523,7 +604,7 @@ TEST(Declaration, Regression) {
         {"several macros with arguments", Language::Cpp, "A(1) B(2) C(3) int f(int x);", "in x"},
         // A parenthesised name was taken for "(*name)".
         {"pointer declarator is not a parenthesised name", Language::C, "int (*fp)(int);\nint (g)(int y);",
-         "!"},
+         "in -"},
         // Found in real code (Qt, Phobos, java.base), each read wrongly or not at all.
         {"reference to an array of a template type", Language::Cpp,
          "template <typename Char, size_t N>\nstatic constexpr qsizetype length(const Char (&str)[N]) "

@@ -48,6 +48,57 @@ bool oneOf(std::string_view word, const WordSet &words) {
     return words.contains(word);
 }
 
+// Macros that stand on their own in a class or namespace and are part of no declaration:
+// Q_OBJECT, Q_PROPERTY(...), Q_DECLARE_METATYPE(T), DECLARE_HANDLE(x), QT_BEGIN_NAMESPACE.
+constexpr std::string_view standaloneMacrosList[] = {"Q_OBJECT",
+                                                     "Q_GADGET",
+                                                     "Q_GADGET_EXPORT",
+                                                     "Q_NAMESPACE",
+                                                     "Q_NAMESPACE_EXPORT",
+                                                     "Q_PROPERTY",
+                                                     "Q_PRIVATE_PROPERTY",
+                                                     "Q_ENUM",
+                                                     "Q_ENUMS",
+                                                     "Q_ENUM_NS",
+                                                     "Q_FLAG",
+                                                     "Q_FLAGS",
+                                                     "Q_FLAG_NS",
+                                                     "Q_INTERFACES",
+                                                     "Q_CLASSINFO",
+                                                     "Q_PLUGIN_METADATA",
+                                                     "Q_PRIVATE_SLOT",
+                                                     "Q_MOC_INCLUDE",
+                                                     "Q_DISABLE_MOVE",
+                                                     "QT_WARNING_PUSH",
+                                                     "QT_WARNING_POP",
+                                                     "Q_OBJECT_BINDABLE_PROPERTY",
+                                                     "Q_OBJECT_COMPAT_PROPERTY"};
+
+bool standaloneMacro(std::string_view word) {
+    static constexpr std::string_view prefixes[] = {"DECLARE_", "Q_DECLARE_", "Q_DISABLE_COPY",
+                                                    "QT_WARNING_DISABLE_"};
+    static constexpr std::string_view suffixes[] = {"_BEGIN_NAMESPACE", "_END_NAMESPACE", "BEGIN_DECLS",
+                                                    "END_DECLS"};
+    if (word.size() < 6)
+        return false;
+    return std::any_of(std::begin(standaloneMacrosList), std::end(standaloneMacrosList),
+                       [word](std::string_view w) { return w == word; }) ||
+           std::any_of(std::begin(prefixes), std::end(prefixes),
+                       [word](std::string_view p) { return word.starts_with(p); }) ||
+           std::any_of(std::begin(suffixes), std::end(suffixes),
+                       [word](std::string_view p) { return word.ends_with(p); }) ||
+           word.find("DISALLOW_") != std::string_view::npos;
+}
+
+// Microsoft's source annotations before a parameter's type, whose case sets them apart from
+// export macros: _In_, _Out_opt_, _Inout_updates_(n), and the older __in, __out_ecount(n).
+bool sourceAnnotation(std::string_view word) {
+    if (word.size() >= 4 && word[0] == '_' && word[1] >= 'A' && word[1] <= 'Z' && word.back() == '_')
+        return std::any_of(word.begin(), word.end(), [](char c) { return c >= 'a' && c <= 'z'; });
+    return word == "__in" || word == "__out" || word == "__inout" || word.starts_with("__in_") ||
+           word.starts_with("__out_") || word.starts_with("__inout_");
+}
+
 // Export and attribute macros: GTEST_API_, SQLITE_API, Q_DECL_NOEXCEPT, __THROW, __wur.
 bool macroLike(std::string_view word) {
     if (word.size() < 2)
@@ -120,7 +171,9 @@ struct Tail {
 struct Found {
     DocumentRequest request;
     std::size_t first = 0, last = 0; // tokens
-    std::size_t body = noMatch;      // a class's "{"
+    std::size_t body = noMatch;      // a class's or a namespace's "{"
+    std::size_t name = noMatch;      // a class's name
+    bool enumeration = false;        // the body holds enumerators
     bool returnsValue = true;
     std::vector<bool> byValue;
 };
@@ -132,8 +185,14 @@ public:
     // Reads the declaration that starts at token i, after any access labels. On failure, stop()
     // is the token where reading stopped (size() for the end of the text).
     bool read(std::size_t i, Found &found);
+    // An enumerator from i, ending at a top-level "," (its last token) or before `end`: "RED,",
+    // "RED = 1 << 2,", Java's "ACTIVE("a") {...},". With standalone, only a text that cannot be
+    // anything else: "RED" alone is no enumerator, and ";" ends none but Java's.
+    bool readEnumerator(std::size_t i, std::size_t end, bool standalone, Found &found);
     std::size_t stop() const { return m_stop; }
     std::size_t skipLabels(std::size_t i) const;
+    // The class whose body is being read, for its constructors: "Widget(QWidget *parent)".
+    void setClassName(std::string_view name) { m_className = name; }
 
 private:
     bool cLike() const { return m_language == Language::C || m_language == Language::Cpp; }
@@ -159,6 +218,10 @@ private:
     std::size_t skipAnnotation(std::size_t i) const;
     std::size_t skipConstraint(std::size_t i) const;
     bool readClass(std::size_t keyword, std::size_t first, Found &found, bool &isClass);
+    bool readToEnd(std::size_t from, std::size_t first, Found &found);
+    bool readNamespace(std::size_t keyword, std::size_t first, Found &found);
+    bool isName(std::size_t i, std::size_t first) const;
+    bool macroCall(std::size_t name, std::size_t params, std::size_t words, const Found &found) const;
     Outcome readFunction(std::size_t params, std::size_t tailFrom, std::size_t first, std::size_t name,
                          Found &found);
     bool returnsNothing(std::size_t first, std::size_t name, std::size_t tailFrom, std::size_t tailEnd) const;
@@ -185,6 +248,7 @@ private:
     std::size_t m_stop = 0;
     std::vector<std::size_t> m_elements; // reused for each parameter
     bool m_byValue = true;               // of the parameter read last
+    std::string_view m_className;
 };
 
 std::size_t Reader::skipAnnotation(std::size_t i) const {
@@ -245,6 +309,10 @@ std::size_t Reader::skipLabels(std::size_t i) const {
             if (!isPunct(after, ":"))
                 return i;
             i = after + 1;
+        } else if (cLike() && standaloneMacro(w)) {
+            i = isPunct(i + 1, "(") && t.match(i + 1) != noMatch ? pastGroup(i + 1) : i + 1;
+            if (isPunct(i, ";"))
+                ++i;
         } else {
             return i;
         }
@@ -253,7 +321,8 @@ std::size_t Reader::skipLabels(std::size_t i) const {
 
 bool Reader::read(std::size_t i, Found &found) {
     const std::size_t first = skipLabels(i);
-    bool typeDefinition = false; // typedef or using: a function shape names a type
+    bool typeDefinition = false; // typedef: a function shape names a type
+    std::size_t words = 0;       // the words passed, of a type before a variable's name
     std::size_t j = first;
     while (j < n) {
         const Token &token = t.tokens[j];
@@ -272,8 +341,17 @@ bool Reader::read(std::size_t i, Found &found) {
             continue;
         }
         if (token.kind == TokenKind::Punct) {
-            if (same(s, "::") || same(s, "*") || same(s, "&") || same(s, "&&") || same(s, "~") ||
-                (same(s, ".") && !cLike()) || (same(s, "!") && isD())) {
+            // What ends a variable's name: "int n;", "int n = 1", "int a, b", "int a[4]", "int b : 3",
+            // "int n{1}"; or a type definition.
+            const bool variableEnd = same(s, ";") || same(s, "=") || same(s, ",") ||
+                                     (cLike() && (same(s, "[") || same(s, ":"))) ||
+                                     (m_language == Language::Cpp && same(s, "{"));
+            if (variableEnd && typeDefinition) {
+                return (same(s, ";") || same(s, ",")) && words > 1 ? readToEnd(j, first, found) : fail(j);
+            } else if (variableEnd) {
+                return isName(j, first) && words > 1 ? readToEnd(j, first, found) : fail(j);
+            } else if (same(s, "::") || same(s, "*") || same(s, "&") || same(s, "&&") || same(s, "~") ||
+                       (same(s, ".") && !cLike()) || (same(s, "!") && isD())) {
                 ++j;
             } else if (same(s, "<") && t.match(j) != noMatch) {
                 j = pastGroup(j); // template or type arguments
@@ -286,6 +364,8 @@ bool Reader::read(std::size_t i, Found &found) {
                 return fail(j);
             } else if (same(s, "(") && isD() && isPunct(j - 1, "!") && t.match(j) != noMatch) {
                 j = pastGroup(j); // "Tuple!(int, string) f()"
+            } else if (same(s, "(") && cLike() && typeDefinition && t.match(j) != noMatch) {
+                j = pastGroup(j); // "typedef int (*handler)(int);"
             } else if (same(s, "(") && cLike() && !typeDefinition) {
                 return readNestedDeclarator(j, first, found);
             } else {
@@ -313,12 +393,23 @@ bool Reader::read(std::size_t i, Found &found) {
             const Outcome outcome = readFunction(params, pastGroup(params), first, j, found);
             return outcome == Outcome::Accepted || (outcome == Outcome::Rejected && fail(params));
         }
+        if (same(s, "namespace") && m_language == Language::Cpp)
+            return readNamespace(j, first, found);
+        if (same(s, "using") && m_language == Language::Cpp) {
+            // An alias "using T = int;"; "using Base::f;" and "using namespace std;" are none.
+            const std::size_t equals = skipAttribute(j + 2);
+            return t.isWord(j + 1) && isPunct(equals, "=") ? readToEnd(equals + 1, first, found) : fail(j);
+        }
+        if ((isD() && oneOf(s, {"alias", "module"})) || (isJava() && same(s, "package") && t.isWord(j + 1)))
+            return readToEnd(j + 1, first,
+                             found); // "alias T = int;", "module std.stdio;", "package java.util;"
         const bool knownStatement =
             oneOf(s, commonStatementWords) || (cLike() && oneOf(s, cStatementWords)) ||
-            (isD() && oneOf(s, dStatementWords)) || (isJava() && oneOf(s, javaStatementWords));
+            (isD() && (oneOf(s, dStatementWords) || (same(s, "mixin") && !t.is(j + 1, "template")))) ||
+            (isJava() && oneOf(s, javaStatementWords));
         if (knownStatement)
             return fail(j);
-        if (same(s, "typedef") || same(s, "using"))
+        if (same(s, "typedef"))
             typeDefinition = true;
         if (same(s, "template") && m_language == Language::Cpp && isPunct(j + 1, "<")) {
             if (t.match(j + 1) == noMatch)
@@ -330,6 +421,7 @@ bool Reader::read(std::size_t i, Found &found) {
             j = skipConstraint(j + 1);
             continue;
         }
+        ++words;
         if (cLike() && oneOf(s, cBuiltins)) {
             ++j; // "void (*signal(int, void (*)(int)))(int)": the "(" is a declarator's
             continue;
@@ -343,10 +435,10 @@ bool Reader::read(std::size_t i, Found &found) {
             const bool takesGroup = cLike() ? oneOf(s, cGroupWords) || oneOf(s, cQualifiers)
                                     : isD() ? oneOf(s, dGroupWords) || (oneOf(s, dBuiltins))
                                             : false;
-            if (!takesGroup) {
-                if (typeDefinition)
-                    return fail(j);
+            if (!takesGroup && !typeDefinition) {
                 const Outcome outcome = readFunction(open, pastGroup(open), first, j, found);
+                if (outcome == Outcome::Accepted && macroCall(j, open, words, found))
+                    return fail(j);
                 if (outcome != Outcome::Rejected)
                     return outcome == Outcome::Accepted;
                 // A macro before the return type. Every name up to where its tail was rejected
@@ -360,6 +452,139 @@ bool Reader::read(std::size_t i, Found &found) {
         ++j;
     }
     return fail(n);
+}
+
+// Whether token i, before the "=", ";" or "[" at `end`, can be a variable's name: a word after
+// the type, not a keyword nor a member ("this.x = 1"); array bounds may stand between.
+bool Reader::isName(std::size_t end, std::size_t first) const {
+    std::size_t i = end;
+    while (i > first && isPunct(i - 1, "]") && t.match(i - 1) != noMatch && t.match(i - 1) >= first)
+        i = t.match(i - 1);
+    if (i <= first + 1 || !t.isWord(i - 1))
+        return false;
+    const std::string_view w = word(i - 1);
+    const bool keyword = cLike() ? oneOf(w, cBuiltins) || oneOf(w, cQualifiers)
+                         : isD() ? oneOf(w, dBuiltins) || oneOf(w, {"const", "immutable", "shared", "inout"})
+                                 : oneOf(w, {"this", "int", "long", "short", "byte", "char", "boolean",
+                                             "float", "double", "void"});
+    return !keyword && !isPunct(i - 2, ".") && !isPunct(i - 2, "!");
+}
+
+// A call of a macro that declares something, not a declaration: "G_DEFINE_TYPE(Foo, foo, G_TYPE)",
+// "DEFINE_GUID(x)": a name in capitals with no type before it and no named parameter.
+bool Reader::macroCall(std::size_t name, std::size_t params, std::size_t words, const Found &found) const {
+    if (!cLike() || words != 1 || !macroLike(word(name)) || t.spelling(name) == m_className)
+        return false;
+    (void)params;
+    return std::none_of(found.request.params.begin(), found.request.params.end(),
+                        [](const ParamEntry &param) { return !param.name.empty() && param.name != "..."; });
+}
+
+// A declaration that documents as a class, from `from` to its ";": a variable, a type alias, a
+// module or package line. A second declarator may be a function, which is read instead:
+// "int a, f(int x);".
+bool Reader::readToEnd(std::size_t from, std::size_t first, Found &found) {
+    const auto accept = [&](std::size_t last) {
+        found.request = DocumentRequest{};
+        found.request.kind = DocumentKind::Class;
+        found.first = first;
+        found.last = std::max(last, first);
+        found.body = noMatch;
+        found.name = noMatch;
+        found.returnsValue = true;
+        found.byValue.clear();
+        return true;
+    };
+    bool functionTried = false; // one try: a tail read to the ";" and then rejected is not read again
+    for (std::size_t k = from; k < n;) {
+        if (isPunct(k, ";"))
+            return accept(k);
+        if (isPunct(k, "}") && (t.match(k) == noMatch || t.match(k) < from))
+            return accept(k - 1); // the end of the block around it
+        if (isPunct(k, ",") && cLike() && !functionTried) {
+            std::size_t p = k + 1;
+            while (isPunct(p, "*") || isPunct(p, "&") || isPunct(p, "&&") || oneOf(word(p), cQualifiers))
+                ++p;
+            if (t.isWord(p) && isPunct(p + 1, "(") && t.match(p + 1) != noMatch) {
+                const Outcome outcome = readFunction(p + 1, pastGroup(p + 1), first, p, found);
+                if (outcome == Outcome::Accepted)
+                    return true;
+                functionTried = outcome == Outcome::Failed;
+            }
+        }
+        const std::size_t m = t.match(k);
+        k = (isOpen(k) || isPunct(k, "<")) && m != noMatch && m > k ? m + 1 : k + 1;
+    }
+    return accept(n - 1);
+}
+
+// "namespace io {", "inline namespace v1 {", "namespace a::b {", "namespace fs = std::filesystem;".
+bool Reader::readNamespace(std::size_t keyword, std::size_t first, Found &found) {
+    std::size_t j = skipAttribute(keyword + 1);
+    while (t.isWord(j) || isPunct(j, "::"))
+        j = skipAttribute(j + 1);
+    if (isPunct(j, "=") && t.isWord(keyword + 1))
+        return readToEnd(j + 1, first, found);
+    if (!isPunct(j, "{"))
+        return fail(j);
+    found.request = DocumentRequest{};
+    found.request.kind = DocumentKind::Class;
+    found.first = first;
+    found.body = t.match(j) != noMatch ? j : noMatch;
+    found.last = t.match(j) != noMatch ? t.match(j) : n - 1;
+    found.name = noMatch;
+    found.returnsValue = true;
+    found.byValue.clear();
+    return true;
+}
+
+bool Reader::readEnumerator(std::size_t i, std::size_t end, bool standalone, Found &found) {
+    std::size_t j = i;
+    for (;;) {
+        if (const std::size_t past = skipAttribute(j); past != j)
+            j = past;
+        else if (isD() && t.is(j, "deprecated"))
+            j = isPunct(j + 1, "(") ? pastGroup(j + 1) : j + 1;
+        else
+            break;
+    }
+    const std::string_view name = word(j);
+    if (name.empty() || j >= end)
+        return fail(j);
+    if (standalone) {
+        const bool keyword =
+            oneOf(name, commonStatementWords) || oneOf(name, cBuiltins) || oneOf(name, dBuiltins) ||
+            oneOf(name, cQualifiers) ||
+            oneOf(name, {"class", "struct", "union", "enum", "interface", "typedef", "using"});
+        if (keyword)
+            return fail(j);
+    }
+    std::size_t k = j + 1;
+    if (isJava() && isPunct(k, "(") && t.match(k) != noMatch)
+        k = pastGroup(k); // ACTIVE("a")
+    if (isJava() && isPunct(k, "{") && t.match(k) != noMatch)
+        k = pastGroup(k); // a constant's own class body
+    if (standalone && !isPunct(k, ",") && !isPunct(k, "}") && !isPunct(k, "=") &&
+        !(isJava() && isPunct(k, ";")))
+        return fail(k);
+    if (isPunct(k, "=") && (isJava() || k + 1 >= end))
+        return fail(k);
+    // The value runs to the next top-level ",".
+    while (k < end && !isPunct(k, ",") && !isPunct(k, "}") && !(isJava() && isPunct(k, ";"))) {
+        if (isPunct(k, ";"))
+            return fail(k);
+        const std::size_t m = t.match(k);
+        k = (isOpen(k) || isPunct(k, "<")) && m != noMatch && m > k && m < end ? m + 1 : k + 1;
+    }
+    found.request = DocumentRequest{};
+    found.request.kind = DocumentKind::Class;
+    found.first = i;
+    found.last = isPunct(k, ",") && k < end ? k : k - 1;
+    found.body = noMatch;
+    found.name = noMatch;
+    found.returnsValue = true;
+    found.byValue.clear();
+    return true;
 }
 
 // A class, struct, union, enum, interface, record or D template at `keyword`, when what follows
@@ -377,6 +602,7 @@ bool Reader::readClass(std::size_t keyword, std::size_t first, Found &found, boo
             break;
     }
     const bool named = t.isWord(j) && !oneOf(word(j), {"final", "extends", "implements", "if", "permits"});
+    const std::size_t name = named ? j : noMatch;
     if (named) {
         ++j;
         while (isPunct(j, "::") && t.isWord(j + 1))
@@ -410,6 +636,8 @@ bool Reader::readClass(std::size_t keyword, std::size_t first, Found &found, boo
     found.request.kind = DocumentKind::Class;
     found.first = first;
     found.last = isPunct(j, ";") ? j : j - 1;
+    found.name = name;
+    found.enumeration = t.is(keyword, "enum");
     if (isPunct(j, "{")) {
         found.body = j;
         found.last = t.match(j) != noMatch ? t.match(j) : n - 1;
@@ -469,8 +697,30 @@ bool Reader::readNestedDeclarator(std::size_t open, std::size_t first, Found &fo
         const Outcome outcome = readFunction(outerEnd + 1, pastGroup(outerEnd + 1), first, open, found);
         return outcome == Outcome::Accepted || (outcome == Outcome::Rejected && fail(outerEnd + 1));
     }
+    if (t.isWord(p) && !isPunct(p + 1, "(")) {
+        // A variable: "void (*handler)(int sig);", a function pointer, reads as a function with
+        // its parameters; "int (*rows)[4];" and "int (x);" as a variable.
+        std::size_t q = p + 1;
+        while (isPunct(q, "[") && t.match(q) != noMatch && t.match(q) < end)
+            q = pastGroup(q);
+        while (q < outerEnd && isPunct(q, ")"))
+            ++q;
+        if (q != outerEnd || oneOf(word(p), cBuiltins) || oneOf(word(p), cQualifiers))
+            return fail(q);
+        const std::size_t after = outerEnd + 1;
+        if (isPunct(after, "(") && t.match(after) != noMatch && p > open + 1) {
+            const Outcome outcome = readFunction(after, pastGroup(after), first, open, found);
+            return outcome == Outcome::Accepted || (outcome == Outcome::Rejected && fail(pastGroup(after)));
+        }
+        std::size_t k = after;
+        while (isPunct(k, "[") && t.match(k) != noMatch)
+            k = pastGroup(k);
+        if (!isPunct(k, ";") && !isPunct(k, "=") && !isPunct(k, ",") && k < n)
+            return fail(k);
+        return readToEnd(k, first, found);
+    }
     if (!t.isWord(p) || !isPunct(p + 1, "(") || t.match(p + 1) == noMatch || t.match(p + 1) > end)
-        return fail(p); // a pointer to a function, not a function
+        return fail(p);
     // Between the parameters and the outer ")": only ")", qualifiers and the groups of what the
     // function returns.
     std::size_t q = pastGroup(p + 1);
@@ -840,6 +1090,16 @@ std::string Reader::cDirection(const std::vector<std::size_t> &type, std::size_t
 bool Reader::readCParam(std::vector<std::size_t> &elements, std::size_t begin, ParamEntry &param) {
     // A pack or C's "int..." loses its "...": "Args&&... args" reads as "Args&& args".
     std::erase_if(elements, [this](std::size_t j) { return isPunct(j, "..."); });
+    // Source annotations and their arguments: "_In_ LPCSTR" is an unnamed LPCSTR.
+    for (std::size_t k = 0; k < elements.size();) {
+        if (!sourceAnnotation(word(elements[k]))) {
+            ++k;
+            continue;
+        }
+        const std::size_t count = k + 1 < elements.size() && isPunct(elements[k + 1], "(") ? 2 : 1;
+        elements.erase(elements.begin() + static_cast<std::ptrdiff_t>(k),
+                       elements.begin() + static_cast<std::ptrdiff_t>(k + count));
+    }
     const auto colon =
         std::find_if(elements.begin(), elements.end(), [this](std::size_t j) { return isPunct(j, ":"); });
     elements.erase(colon, elements.end()); // a bit width
@@ -876,6 +1136,14 @@ bool Reader::readCParam(std::vector<std::size_t> &elements, std::size_t begin, P
             return true;
         }
         std::size_t p = open + 1, close = t.match(open);
+        const std::string_view inner = word(p);
+        if (!inner.empty() && p + 1 == close && d > 0 && t.isWord(elements[d - 1]) &&
+            d + 1 == elements.size() && (inner.ends_with("_t") || (inner[0] >= 'A' && inner[0] <= 'Z'))) {
+            // "Foo(Bar)" with Bar a type, as its capital says: an unnamed function taking a Bar.
+            param.name = "";
+            m_byValue = false;
+            return true;
+        }
         std::string_view innerOp;
         bool member = false;
         for (;;) {
@@ -1008,15 +1276,15 @@ std::size_t endLine(std::string_view text) {
     return std::max<std::size_t>(lines, 1);
 }
 
-std::optional<CommentSpan> commentBefore(const Tokens &t, std::size_t first) {
-    const std::uint32_t begin = t.tokens[first].begin;
-    const std::uint32_t previousEnd = first > 0 ? t.tokens[first - 1].end : 0;
-    const std::size_t previousLine = first > 0 ? t.lastLine(first - 1) : 0;
+// The comment right above what begins at byte `begin` on `line`, after the token that ends at
+// previousEnd on previousLine (0 and 0 for none).
+std::optional<CommentSpan> commentAbove(const Tokens &t, std::uint32_t begin, std::size_t line,
+                                        std::uint32_t previousEnd, std::size_t previousLine) {
     auto it =
-        std::upper_bound(t.trivia.begin(), t.trivia.end(), begin,
-                         [](std::uint32_t offset, const Trivia &trivia) { return offset < trivia.begin; });
+        std::lower_bound(t.trivia.begin(), t.trivia.end(), begin,
+                         [](const Trivia &trivia, std::uint32_t offset) { return trivia.begin < offset; });
     std::optional<CommentSpan> span;
-    std::size_t nextLine = t.tokens[first].line;
+    std::size_t nextLine = line;
     while (it != t.trivia.begin()) {
         const Trivia &c = *--it;
         if (c.directive || c.begin < previousEnd || c.firstLine <= previousLine || c.lastLine + 1 < nextLine)
@@ -1028,6 +1296,99 @@ std::optional<CommentSpan> commentBefore(const Tokens &t, std::size_t first) {
         nextLine = c.firstLine;
     }
     return span;
+}
+
+std::optional<CommentSpan> commentBefore(const Tokens &t, std::size_t first) {
+    return commentAbove(t, t.tokens[first].begin, t.tokens[first].line,
+                        first > 0 ? t.tokens[first - 1].end : 0, first > 0 ? t.lastLine(first - 1) : 0);
+}
+
+// "#define MAX(a, b) ..." (a function with parameters a and b, "..." for __VA_ARGS__, "args" for
+// GNU's "args...") or "#define VERSION 3" (a class), with a member comment on its last line
+// ("#define X 1 ///< text"); nothing for any other line.
+std::optional<Declaration> readMacro(std::string_view text, const Trivia &line) {
+    // The end of the comment at q: past its "*/", or the end of its line or of the text.
+    const auto commentEnd = [text](std::size_t q) {
+        const std::size_t end = text[q + 1] == '/' ? text.find('\n', q) : text.find("*/", q + 2);
+        return end == std::string_view::npos ? text.size() : text[q + 1] == '/' ? end : end + 2;
+    };
+    std::size_t p = 1;
+    // Blanks, line continuations and comments between the parts.
+    const auto blank = [&] {
+        for (;;) {
+            if (p < text.size() &&
+                (text[p] == ' ' || text[p] == '\t' || text[p] == '\r' || text[p] == '\\' || text[p] == '\n'))
+                ++p;
+            else if (text.substr(p).starts_with("/*"))
+                p = commentEnd(p);
+            else
+                return;
+        }
+    };
+    const auto identifier = [&] {
+        const std::size_t from = p;
+        while (p < text.size() && isWordByte(text[p]))
+            ++p;
+        return text.substr(from, p - from);
+    };
+    blank();
+    if (identifier() != "define")
+        return std::nullopt;
+    blank();
+    const std::string_view name = identifier();
+    if (name.empty() || (name[0] >= '0' && name[0] <= '9'))
+        return std::nullopt;
+    Declaration macro;
+    macro.request.kind = DocumentKind::Class;
+    macro.firstLine = line.firstLine;
+    macro.lastLine = line.lastLine;
+    if (p < text.size() && text[p] == '(') {
+        macro.request.kind = DocumentKind::Function;
+        ++p;
+        for (blank(); p < text.size() && text[p] != ')';) {
+            std::string parameter(identifier());
+            blank();
+            if (text.substr(p).starts_with("...")) {
+                p += 3;
+                if (parameter.empty())
+                    parameter = "...";
+                blank();
+            }
+            if (parameter.empty() || p >= text.size() || (text[p] != ',' && text[p] != ')'))
+                return std::nullopt;
+            macro.request.params.push_back({"in", std::move(parameter), ""});
+            macro.byValue.push_back(false); // a macro may assign to what it is given
+            if (text[p] == ',') {
+                ++p;
+                blank();
+            }
+        }
+        if (p >= text.size())
+            return std::nullopt;
+    }
+    // A member comment after the value, with nothing after it: "#define X 1 ///< text".
+    for (std::size_t q = p; q < text.size(); ++q) {
+        if (text[q] == '"' || text[q] == '\'') {
+            const char quote = text[q];
+            for (++q; q < text.size() && text[q] != quote && text[q] != '\n'; ++q)
+                q += text[q] == '\\' ? 1 : 0;
+        } else if (text.substr(q).starts_with("//") || text.substr(q).starts_with("/*")) {
+            const std::size_t end = commentEnd(q);
+            const std::string_view comment = text.substr(q, end - q);
+            const bool member = comment.starts_with("///<") || comment.starts_with("//!<") ||
+                                comment.starts_with("/**<") || comment.starts_with("/*!<");
+            if (member && text.find_first_not_of(" \t\r\n", end) == std::string_view::npos) {
+                const auto lineAt = [&](std::size_t offset) {
+                    return line.firstLine +
+                           static_cast<std::size_t>(std::count(text.begin(), text.begin() + offset, '\n'));
+                };
+                macro.trailing = CommentSpan{line.begin + q, line.begin + end, lineAt(q), lineAt(end)};
+                break;
+            }
+            q = end - 1;
+        }
+    }
+    return macro;
 }
 
 // A member comment: "///<", "//!<", "/**<" or "/*!<" in C and C++; in D any doc comment
@@ -1149,13 +1510,39 @@ Language guessLanguage(std::string_view text) {
     return Language::Cpp;
 }
 
+// The macro a preprocessor line defines, with the comment above it.
+std::optional<Declaration> macroAt(const Tokens &t, const Trivia &line) {
+    std::optional<Declaration> macro = readMacro(t.text.substr(line.begin, line.end - line.begin), line);
+    if (macro) {
+        // The token before it, if any.
+        const auto next =
+            std::lower_bound(t.tokens.begin(), t.tokens.end(), line.begin,
+                             [](const Token &token, std::uint32_t offset) { return token.begin < offset; });
+        const std::size_t previous = static_cast<std::size_t>(next - t.tokens.begin());
+        macro->comment =
+            commentAbove(t, line.begin, line.firstLine, previous > 0 ? t.tokens[previous - 1].end : 0,
+                         previous > 0 ? t.lastLine(previous - 1) : 0);
+    }
+    return macro;
+}
+
 Declaration readDeclaration(std::string_view text, Language language) {
     checkSize(text);
     const Tokens tokens = tokenize(text, language);
+    // A macro defined before the first word.
+    for (const Trivia &trivia : tokens.trivia) {
+        if (tokens.size() > 0 && trivia.begin > tokens.tokens[0].begin)
+            break;
+        if (trivia.directive)
+            if (std::optional<Declaration> macro = macroAt(tokens, trivia))
+                return std::move(*macro);
+    }
     Reader reader(tokens, language);
     Found found;
     if (!reader.read(0, found)) {
         const std::size_t stop = reader.stop();
+        if (reader.readEnumerator(reader.skipLabels(0), tokens.size(), true, found))
+            return declarationOf(tokens, found, language);
         const std::size_t line = stop < tokens.size() ? tokens.tokens[stop].line : endLine(text);
         throw ReadError("no declaration found (reading stopped at line " + std::to_string(line) + ")");
     }
@@ -1167,12 +1554,17 @@ std::vector<Declaration> findDeclarations(std::string_view buffer, Language lang
     const Tokens t = tokenize(buffer, language);
     Reader reader(t, language);
     std::vector<Declaration> declarations;
+    std::vector<std::uint32_t> offsets; // where each declaration begins, to put the macros between
     const std::size_t n = t.size();
     const auto punct = [&t](std::size_t i, std::string_view s) {
         return t.is(i, s) && t.tokens[i].kind == TokenKind::Punct;
     };
-    // Blocks whose statements are declarations too: namespaces, extern "C", D's attribute,
-    // version and static if blocks.
+    const auto add = [&](Found &found) {
+        offsets.push_back(t.tokens[found.first].begin);
+        declarations.push_back(declarationOf(t, found, language));
+    };
+    // Blocks whose statements are declarations too: extern "C", D's attribute, version and
+    // static if blocks.
     const auto opensBlock = [&](std::size_t from, std::size_t brace) {
         const std::string_view first = t.isWord(from) ? t.spelling(from) : std::string_view{};
         if (oneOf(first, {"namespace", "inline", "extern", "export"}))
@@ -1183,17 +1575,58 @@ std::vector<Declaration> findDeclarations(std::string_view buffer, Language lang
                 punct(from, "@")) &&
                brace > from;
     };
+    // Past the group at j, or to the next token.
+    const auto step = [&](std::size_t j) {
+        return (punct(j, "(") || punct(j, "[") || punct(j, "<") || punct(j, "{")) && t.match(j) != noMatch &&
+                       t.match(j) > j
+                   ? t.match(j) + 1
+                   : j + 1;
+    };
+    // The enumerators of the body that opens at `body`; where reading goes on: past the body, or
+    // in Java after the ";" that ends them.
+    const auto enumerators = [&](std::size_t body) {
+        const std::size_t close = t.match(body);
+        std::size_t k = body + 1;
+        while (k < close) {
+            if (punct(k, ",")) {
+                ++k;
+            } else if (punct(k, ";")) {
+                return language == Language::Java ? k + 1 : close + 1;
+            } else if (Found found; reader.readEnumerator(k, close, false, found)) {
+                k = found.last + 1;
+                add(found);
+            } else {
+                while (k < close && !punct(k, ",") && !punct(k, ";"))
+                    k = step(k);
+            }
+        }
+        return close + 1;
+    };
+    struct Scope {
+        std::string_view name;
+        std::size_t close;
+    };
+    std::vector<Scope> classes; // the classes around, innermost last
     std::size_t i = 0;
     while (i < n) {
+        while (!classes.empty() && classes.back().close < i)
+            classes.pop_back();
+        reader.setClassName(classes.empty() ? std::string_view{} : classes.back().name);
         if (punct(i, "}") || punct(i, ";")) {
             ++i;
             continue;
         }
         Found found;
         if (reader.read(i, found)) {
-            const std::size_t body = found.body;
-            const std::size_t last = found.last;
-            declarations.push_back(declarationOf(t, found, language));
+            const std::size_t body = found.body, last = found.last, name = found.name;
+            const bool enumeration = found.enumeration;
+            add(found);
+            if (body != noMatch && enumeration && t.match(body) != noMatch) {
+                i = enumerators(body);
+                continue;
+            }
+            if (body != noMatch && name != noMatch && t.match(body) != noMatch)
+                classes.push_back({t.spelling(name), t.match(body)});
             i = body != noMatch ? body + 1 : last + 1;
             continue;
         }
@@ -1208,5 +1641,21 @@ std::vector<Declaration> findDeclarations(std::string_view buffer, Language lang
             j = opensBlock(i, j) || t.match(j) == noMatch ? j + 1 : t.match(j) + 1;
         i = std::max(j, i + 1);
     }
-    return declarations;
+    // Macros, at any level, each in its place.
+    std::vector<Declaration> all;
+    all.reserve(declarations.size());
+    std::size_t next = 0;
+    for (const Trivia &trivia : t.trivia) {
+        if (!trivia.directive)
+            continue;
+        std::optional<Declaration> macro = macroAt(t, trivia);
+        if (!macro)
+            continue;
+        for (; next < declarations.size() && offsets[next] < trivia.begin; ++next)
+            all.push_back(std::move(declarations[next]));
+        all.push_back(std::move(*macro));
+    }
+    for (; next < declarations.size(); ++next)
+        all.push_back(std::move(declarations[next]));
+    return all;
 }

@@ -10,12 +10,6 @@ bool isDigit(unsigned char c) {
     return c >= '0' && c <= '9';
 }
 
-// Letters, digits, "_", "$", and every byte of a UTF-8 sequence (identifiers may hold them).
-bool isWordByte(unsigned char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || isDigit(c) || c == '_' || c == '$' ||
-           c >= 0x80;
-}
-
 class Lexer {
 public:
     Lexer(std::string_view text, Language language, Tokens &out)
@@ -82,10 +76,35 @@ private:
         return found == std::string_view::npos ? m_text.size() : found + close.size();
     }
 
+    // A preprocessor line runs on over its continuations and over a block comment that ends on a
+    // later line: "#define X 1 /* one\n two */" is one line.
+    std::size_t directiveEnd(std::size_t p) const {
+        while (p < m_text.size()) {
+            const char c = m_text[p];
+            if (c == '\n') {
+                std::size_t last = p;
+                if (last > 0 && m_text[last - 1] == '\r')
+                    --last;
+                if (last == 0 || m_text[last - 1] != '\\')
+                    return p;
+                ++p;
+            } else if (c == '/' && at(p + 1) == '*') {
+                p = past(p + 2, "*/");
+            } else if (c == '/' && at(p + 1) == '/') {
+                return lineEnd(p);
+            } else if (c == '"' || c == '\'') {
+                p = quotedEnd(p, c);
+            } else {
+                ++p;
+            }
+        }
+        return m_text.size();
+    }
+
     void directive() {
         const std::size_t begin = m_pos;
         const std::uint32_t line = m_line;
-        advanceTo(lineEnd(m_pos));
+        advanceTo(directiveEnd(m_pos));
         pushTrivia(begin, line, true);
     }
 
@@ -147,7 +166,7 @@ private:
         const std::size_t begin = m_pos;
         const std::uint32_t line = m_line;
         std::size_t p = m_pos;
-        while (p < m_text.size() && isWordByte(static_cast<unsigned char>(m_text[p])))
+        while (p < m_text.size() && isWordByte(m_text[p]))
             ++p;
         const std::string_view spelled = m_text.substr(begin, p - begin);
         if (at(p) == '"') {
@@ -176,7 +195,7 @@ private:
                 (c == '+' || c == '-') && (before == 'e' || before == 'E' || before == 'p' || before == 'P');
             const bool separator =
                 c == '\'' && preprocessed() && isDigit(static_cast<unsigned char>(at(p + 1)));
-            if (!isWordByte(static_cast<unsigned char>(c)) && c != '.' && !exponentSign && !separator)
+            if (!isWordByte(c) && c != '.' && !exponentSign && !separator)
                 break;
         }
         m_pos = p;
@@ -234,7 +253,7 @@ private:
         else if (isDigit(static_cast<unsigned char>(c)) ||
                  (c == '.' && isDigit(static_cast<unsigned char>(next))))
             number();
-        else if (isWordByte(static_cast<unsigned char>(c)))
+        else if (isWordByte(c))
             word();
         else if (c == '"' && m_language == Language::Java && startsAt(m_pos, "\"\"\""))
             string(past(m_pos + 3, "\"\"\""));
@@ -277,15 +296,19 @@ int bracketKind(char c) {
 // Pairs the brackets with a stack of the open ones. A closing bracket with an open partner
 // somewhere on the stack closes everything above it unpaired, so "f(a < b)" leaves the "<"
 // unpaired; one with no open partner stays unpaired. A ">" pairs only with a "<" on top, and a
-// ";" ends any "<" on top: in "x = a < b; y = c > d;" the two stay unpaired. Every bracket is
-// pushed and popped at most once: linear time.
+// ";" ends any "<" on top: in "x = a < b; y = c > d;" the two stay unpaired. Nor does a "<" pair
+// that holds a "=" of its own, unless it follows "template": in "f(int a = b < c, int d = e > g)"
+// they compare, in "template <class T = int>" they enclose. Every bracket is pushed and popped at
+// most once: linear time.
 void pairBrackets(Tokens &t, bool angles) {
     std::vector<std::uint32_t> open;
+    std::vector<bool> holdsEquals; // beside `open`: a "<" with a "=" directly inside
     std::array<std::size_t, 4> openCount{};
     const auto kindAt = [&t](std::uint32_t i) { return bracketKind(t.text[t.tokens[i].begin]); };
     const auto pop = [&] {
         const std::uint32_t top = open.back();
         open.pop_back();
+        holdsEquals.pop_back();
         --openCount[static_cast<std::size_t>(kindAt(top))];
         return top;
     };
@@ -298,11 +321,17 @@ void pairBrackets(Tokens &t, bool angles) {
         if (token.kind != TokenKind::Punct || token.end - token.begin != 1)
             continue;
         const char c = t.text[token.begin];
+        if (c == '=' && !open.empty() && kindAt(open.back()) == 3 &&
+            !(open.back() > 0 && t.is(open.back() - 1, "template"))) {
+            holdsEquals.back() = true;
+            continue;
+        }
         // "operator<" and "operator>" name operators; their brackets pair with nothing.
         const bool afterOperator = i > 0 && t.is(i - 1, "operator");
         const int kind = bracketKind(c);
         if (c == '(' || c == '[' || c == '{' || (c == '<' && angles && !afterOperator)) {
             open.push_back(i);
+            holdsEquals.push_back(false);
             ++openCount[static_cast<std::size_t>(kind)];
         } else if (c == ')' || c == ']' || c == '}') {
             if (openCount[static_cast<std::size_t>(kind)] == 0)
@@ -315,8 +344,12 @@ void pairBrackets(Tokens &t, bool angles) {
                 }
             }
         } else if (c == '>') {
-            if (!afterOperator && !open.empty() && kindAt(open.back()) == 3)
-                pair(pop(), i);
+            if (!afterOperator && !open.empty() && kindAt(open.back()) == 3) {
+                const bool compares = holdsEquals.back();
+                const std::uint32_t top = pop();
+                if (!compares)
+                    pair(top, i);
+            }
         } else if (c == ';') {
             while (!open.empty() && kindAt(open.back()) == 3)
                 pop();

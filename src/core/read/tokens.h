@@ -9,6 +9,13 @@
 
 enum class TokenKind : std::uint8_t { Word, Number, String, Punct };
 
+// Letters, digits, "_", "$", and every byte of a UTF-8 sequence (identifiers may hold them).
+inline bool isWordByte(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || (u >= '0' && u <= '9') || u == '_' ||
+           u == '$' || u >= 0x80;
+}
+
 inline constexpr std::uint32_t noMatch = UINT32_MAX;
 
 struct Token {
