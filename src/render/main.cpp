@@ -1,6 +1,7 @@
 // remarkist-render: the comment for one JSON request on stdout, for editors, scripts and checks.
 // Exit status 0 on success, 1 when the comment cannot be built, 2 for bad usage or a bad request.
 
+#include "render/check.h"
 #include "render/read.h"
 #include "render/request.h"
 
@@ -27,6 +28,9 @@ constexpr std::string_view usage =
     "       remarkist-render read [--language c|cpp|d|java] [FILE]\n"
     "       remarkist-render edit --line N [--language c|cpp|d|java] [--summary TEXT] [--restyle]\n"
     "                                [--settings FILE] [FILE]\n"
+    "       remarkist-render check [--fix] [--language c|cpp|d|java] [--jobs N] [--format text|json|sarif]\n"
+    "                              [--settings FILE] [--disable RULES] [--only RULES] [--exclude GLOB]\n"
+    "                              [PATH...]\n"
     "\n"
     "Reads one request (JSON) from FILE or standard input and writes its comment, lines joined\n"
     "with CR LF and no line break after the last (--lf: LF, and one at the end).\n"
@@ -39,7 +43,9 @@ constexpr std::string_view usage =
     "text to document the declaration at line N: a comment that is there changes only where the\n"
     "declaration did (--restyle, --summary: it is written anew in the settings' style).\n"
     "Settings come from setting.dat in the current directory when it is there, else from\n"
-    "$XDG_CONFIG_HOME/remarkist/setting.dat (~/.config/remarkist/), or from FILE.\n";
+    "$XDG_CONFIG_HOME/remarkist/setting.dat (~/.config/remarkist/), or from FILE.\n"
+    "check reports documentation comments that disagree with their declarations (--fix: repairs\n"
+    "them in place); see remarkist-render check --help.\n";
 
 // Bad usage: an unknown option, a missing value, an unreadable file.
 class UsageError : public std::runtime_error {
@@ -351,6 +357,8 @@ int fail(int status, std::string_view message) {
 } // namespace
 
 int main(int argc, char **argv) {
+    if (argc > 1 && std::string_view(argv[1]) == "check")
+        return checkCommand(std::vector<std::string_view>(argv + 2, argv + argc));
     try {
         return run(std::vector<std::string_view>(argv + 1, argv + argc));
     } catch (const UsageError &error) {
