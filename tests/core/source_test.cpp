@@ -137,7 +137,7 @@ TEST_F(Source, Errors) {
         std::size_t line;
         const char *message;
     } rows[] = {
-        {"nothing within 20 lines", "int x = 1;\n" + std::string(25, '\n') + "void f();\n", 1,
+        {"nothing within 20 lines", "x = 1;\n" + std::string(25, '\n') + "void f();\n", 1,
          "no declaration at line 1 or within the 20 lines after it"},
         {"empty summary", "void f();\n", 1, "概要は必ず記述する必要があります。"},
     };

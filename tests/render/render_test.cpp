@@ -281,7 +281,7 @@ TEST_F(Render, Errors) {
          R"(date: --at: no such date or time "2026-02-28T24:00:00")"},
         {"read: no declaration",
          {"read", "--language", "cpp"},
-         "// a variable\nint x = 5;\n",
+         "// an assignment\nx = 5;\n",
          1,
          "no declaration found (reading stopped at line 2)"},
         {"read: unknown language",
