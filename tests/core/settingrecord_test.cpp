@@ -77,7 +77,9 @@ TEST_F(SettingRecordTest, FirstStartGivesDefaults) {
     EXPECT_EQ(fields(record), defaults);
     EXPECT_EQ(record.windowX(), 0);
     EXPECT_EQ(record.windowY(), 0);
-    EXPECT_EQ(&g_settingData, static_cast<SettingData *>(&g_settingRecord));
+    // Outside a rendering for one language, g_settingData reads the record.
+    g_settingRecord.m_spacingSize = 7;
+    EXPECT_EQ(g_settingData.spacingSize(), 7u);
 }
 
 TEST_F(SettingRecordTest, SavedDefaultsHoldTheTenKeysInOrder) {

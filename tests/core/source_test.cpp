@@ -28,8 +28,9 @@ DocumentRequest request(std::string summary, std::vector<ParamEntry> params,
 }
 
 // The lines of the request's comment, each behind the indent and ended with the line ending.
+// The rows are C++: edit writes what C++ takes.
 std::string commentText(const DocumentRequest &r, const std::string &indent, const std::string &ending) {
-    std::string text, rendered = renderDocument(r, "\n") + "\n";
+    std::string text, rendered = renderDocument(r, "\n", Language::Cpp) + "\n";
     for (std::size_t begin = 0, end; (end = rendered.find('\n', begin)) != std::string::npos; begin = end + 1)
         text += indent + rendered.substr(begin, end - begin) + ending;
     return text;

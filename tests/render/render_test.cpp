@@ -468,8 +468,8 @@ TEST_F(Render, Edit) {
         {"replaces the comment, names what it drops",
          {"edit", "--line", "3", "--summary", "New."},
          0,
-         R"({"first":1,"last":2,"text":")" + headBox +
-             R"(\n +\tNew.\n +\t\n +\tParams:\n +\t\ta\t= \n +/\n",)"
+         R"({"first":1,"last":2,"text":"/)" + std::string(99, '*') +
+             R"(\n *\tNew.\n *\t\n *\t@param[in]\ta\t\n */\n",)"
              R"("summary":"New.","dropped":["gone"]})"
              "\n",
          "remarkist-render: dropped parameter \"gone\": not in the declaration\n"},

@@ -34,5 +34,20 @@ public:
     std::uint32_t boxWidth() const { return std::clamp(boxingSize(), minBoxingSize, maxBoxingSize); }
 };
 
-// The settings in force, for every reader. It is the settings record (settingrecord.h).
+// The settings in force, for every reader: the settings record (settingrecord.h), except on a
+// thread where a UseSettings lives.
 extern SettingData &g_settingData;
+
+// While it lives, g_settingData reads `settings` on this thread: a comment for one language is
+// written in that language's settings, and another thread rendering at the same time is not
+// disturbed. `settings` must outlive it.
+class UseSettings {
+public:
+    explicit UseSettings(const SettingData &settings);
+    ~UseSettings();
+    UseSettings(const UseSettings &) = delete;
+    UseSettings &operator=(const UseSettings &) = delete;
+
+private:
+    const SettingData *m_previous;
+};

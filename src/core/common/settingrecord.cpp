@@ -3,7 +3,9 @@
 #include "core/Orvex/Exception.h"
 
 #include "core/Orvex/System/File.h"
+#include "core/common/languagerule.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
@@ -12,6 +14,27 @@
 namespace {
 
 CSettingData record;
+
+// The settings a rendering on this thread reads instead of the record (UseSettings).
+thread_local const SettingData *t_inForce = nullptr;
+
+// g_settingData: the record, except while a rendering for one language is under way on this thread.
+class SettingsInForce final : public SettingData {
+public:
+    CommentStyle commentStyle() const override { return in().commentStyle(); }
+    DocumentStyle documentStyle() const override { return in().documentStyle(); }
+    SpacingStyle spacingStyle() const override { return in().spacingStyle(); }
+    std::uint32_t spacingSize() const override { return in().spacingSize(); }
+    bool boxingHeadStyle() const override { return in().boxingHeadStyle(); }
+    bool boxingFootStyle() const override { return in().boxingFootStyle(); }
+    std::string dateFormat() const override { return in().dateFormat(); }
+    std::string copyright() const override { return in().copyright(); }
+    std::string author() const override { return in().author(); }
+    std::uint32_t boxingSize() const override { return in().boxingSize(); }
+
+private:
+    static const SettingData &in() { return t_inForce ? *t_inForce : record; }
+} inForce;
 
 // Value 0 as the first name, 1 as the second, any other value as the third.
 template <class Enum> const char *nameOf(Enum value, const std::array<const char *, 3> &names) {
@@ -58,10 +81,103 @@ std::int32_t storedPosition(const Orvex::TSetting &tree, const char *key) {
     return static_cast<std::int32_t>(text ? readSettingNumber(*text) : 0);
 }
 
+// The table names the record's members; the values are SettingValues' own, so they read as well
+// in a copy of them.
+template <class T> T SettingValues::*own(T CSettingData::*member) {
+    return static_cast<T SettingValues::*>(member);
+}
+
+constexpr const char *languagesKey = "Languages";
+
+using NodePtr = Orvex::TSetting::NodePtr;
+
+// The branch's children without the one under `key`.
+void removeChild(Orvex::TSetting::Node &branch, const std::string &key) {
+    if (!branch.isBranch() || !branch.getChildNode(key))
+        return;
+    Orvex::TSetting::Map kept;
+    for (const auto &[name, child] : branch.toBranch())
+        if (name != key)
+            kept.put(name, child);
+    branch.clear();
+    if (kept.size() > 0)
+        branch.setBranch(std::move(kept));
+}
+
+// A child branch under `key`, made when missing; a leaf there gives way to it.
+NodePtr branchUnder(Orvex::TSetting::Node &parent, const std::string &key) {
+    NodePtr child = parent.isBranch() ? parent.getChildNode(key) : nullptr;
+    if (child && child->isLeaf())
+        child->clear();
+    return child ? child : parent.opIndex(key);
+}
+
+// "Languages" in the tree: a branch per language, a leaf per setting the language chose. Keys
+// the program does not know stay; a language without a choice, and "Languages" without one,
+// are removed, so that a file whose choices are all unset is the file it was before.
+void storeLanguageChoices(Orvex::TSetting::Node &root, const std::map<Language, LanguageChoice> &choices) {
+    const NodePtr existing = root.getChildNode(languagesKey);
+    if (choices.empty() && !(existing && existing->isBranch()))
+        return;
+    const NodePtr languages = branchUnder(root, languagesKey);
+    for (const Language language : allLanguages) {
+        const std::string name(languageName(language));
+        const auto choice = choices.find(language);
+        NodePtr node = languages->isBranch() ? languages->getChildNode(name) : nullptr;
+        if (choice == choices.end() && !(node && node->isBranch()))
+            continue;
+        node = branchUnder(*languages, name);
+        for (const SettingField &field : table) {
+            if (!isLanguageSetting(field.key))
+                continue;
+            const auto text = choice == choices.end() ? nullptr : &choice->second;
+            const auto chosen = text ? text->find(field.key) : LanguageChoice::const_iterator{};
+            if (text && chosen != text->end())
+                node->opIndexAssign(chosen->second, field.key);
+            else
+                removeChild(*node, field.key);
+        }
+        if (!node->isBranch())
+            removeChild(*languages, name);
+    }
+    if (!languages->isBranch())
+        removeChild(root, languagesKey);
+}
+
+std::map<Language, LanguageChoice> loadLanguageChoices(const Orvex::TSetting &tree) {
+    std::map<Language, LanguageChoice> choices;
+    const auto &root = tree.root();
+    const NodePtr languages = root->isBranch() ? root->getChildNode(languagesKey) : nullptr;
+    if (!languages || !languages->isBranch())
+        return choices;
+    for (const Language language : allLanguages) {
+        const NodePtr node = languages->getChildNode(std::string(languageName(language)));
+        if (!node || !node->isBranch())
+            continue;
+        LanguageChoice choice;
+        for (const SettingField &field : table) {
+            const NodePtr value = isLanguageSetting(field.key) ? node->getChildNode(field.key) : nullptr;
+            if (value && value->isLeaf())
+                choice.emplace(field.key, value->toLeaf());
+        }
+        if (!choice.empty())
+            choices.emplace(language, std::move(choice));
+    }
+    return choices;
+}
+
 } // namespace
 
 CSettingData &g_settingRecord = record;
-SettingData &g_settingData = record;
+SettingData &g_settingData = inForce;
+
+UseSettings::UseSettings(const SettingData &settings) : m_previous(t_inForce) {
+    t_inForce = &settings;
+}
+
+UseSettings::~UseSettings() {
+    t_inForce = m_previous;
+}
 
 WrittenNumber readWrittenNumber(std::string_view text) {
     WrittenNumber number;
@@ -137,6 +253,7 @@ std::string CSettingData::settingsPath() const {
 void CSettingData::Save() {
     for (const SettingField &field : table)
         m_setting.opIndexAssign(field.storedText(*this), field.key);
+    storeLanguageChoices(*m_setting.root(), m_languageChoices);
 
     bool saved = false;
     try {
@@ -170,30 +287,63 @@ void CSettingData::Load() {
 
     for (const SettingField &field : table)
         field.read(*this, leafAt(m_setting, field.key));
+    m_languageChoices = loadLanguageChoices(m_setting);
 }
 
 void CSettingData::resetToFirstStart() {
     for (const SettingField &field : table)
         field.read(*this, nullptr);
+    m_languageChoices.clear();
 }
 
-std::string SettingField::storedText(const CSettingData &record) const {
+SettingValues CSettingData::inheritedFor(Language language) const {
+    SettingValues values = *this;
+    fitToLanguage(values, language);
+    return values;
+}
+
+SettingValues CSettingData::settingsFor(Language language) const {
+    SettingValues values = *this;
+    if (const auto choice = m_languageChoices.find(language); choice != m_languageChoices.end())
+        for (const auto &[key, text] : choice->second)
+            settingField(key).read(values, &text);
+    fitToLanguage(values, language);
+    return values;
+}
+
+void CSettingData::chooseForLanguage(Language language, const SettingValues &wanted) {
+    const SettingValues inherited = inheritedFor(language);
+    LanguageChoice choice;
+    for (const SettingField &field : table) {
+        if (!isLanguageSetting(field.key))
+            continue;
+        std::string text = field.storedText(wanted);
+        if (text != field.storedText(inherited))
+            choice.emplace(field.key, std::move(text));
+    }
+    if (choice.empty())
+        m_languageChoices.erase(language);
+    else
+        m_languageChoices[language] = std::move(choice);
+}
+
+std::string SettingField::storedText(const SettingValues &values) const {
     return std::visit(Overloaded{
-                          [&](std::uint32_t R::*number) { return std::to_string(record.*number); },
-                          [&](bool R::*flag) { return std::string(record.*flag ? "true" : "false"); },
-                          [&](std::string R::*text) { return record.*text; },
-                          [&](auto R::*choice) { return std::string(nameOf(record.*choice, names)); },
+                          [&](std::uint32_t R::*number) { return std::to_string(values.*own(number)); },
+                          [&](bool R::*flag) { return std::string(values.*own(flag) ? "true" : "false"); },
+                          [&](std::string R::*text) { return values.*own(text); },
+                          [&](auto R::*choice) { return std::string(nameOf(values.*own(choice), names)); },
                       },
                       member);
 }
 
-void SettingField::read(CSettingData &record, const std::string *text) const {
+void SettingField::read(SettingValues &values, const std::string *text) const {
     const std::string stored = text ? *text : firstStart;
     std::visit(Overloaded{
-                   [&](std::uint32_t R::*number) { record.*number = readSettingNumber(stored); },
-                   [&](bool R::*flag) { record.*flag = stored == "true"; },
-                   [&](std::string R::*field) { record.*field = stored; },
-                   [&]<class Enum>(Enum R::*choice) { record.*choice = fromName<Enum>(stored, names); },
+                   [&](std::uint32_t R::*number) { values.*own(number) = readSettingNumber(stored); },
+                   [&](bool R::*flag) { values.*own(flag) = stored == "true"; },
+                   [&](std::string R::*field) { values.*own(field) = stored; },
+                   [&]<class Enum>(Enum R::*choice) { values.*own(choice) = fromName<Enum>(stored, names); },
                },
                member);
 }
@@ -211,6 +361,12 @@ const SettingField &settingField(std::string_view key) {
         if (key == field.key)
             return field;
     throw Orvex::Exception("settingField: no setting " + std::string(key));
+}
+
+bool isLanguageSetting(std::string_view key) {
+    return key != "DateFormat" && key != "Copyright" && key != "Author" &&
+           std::any_of(std::begin(table), std::end(table),
+                       [key](const SettingField &f) { return key == f.key; });
 }
 
 std::int32_t CSettingData::windowX() const {

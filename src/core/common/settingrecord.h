@@ -1,20 +1,21 @@
 #pragma once
 
 #include "core/Orvex/Util/Setting.h"
+#include "core/common/language.h"
 #include "core/common/settingdata.h"
 
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <map>
 #include <span>
 #include <string>
 #include <string_view>
 #include <variant>
 
-// The settings record: the user's choices, mirrored in a setting tree that is stored in
-// setting.dat (see settingsPath for where). The settings page writes the fields
-// directly; everything else reads them through SettingData.
-class CSettingData : public SettingData {
-public:
+// The ten settings as plain values: the record's fields, and the settings in force for one
+// language (CSettingData::settingsFor), which copies them.
+struct SettingValues : SettingData {
     CommentStyle m_commentStyle{};
     DocumentStyle m_documentStyle{};
     SpacingStyle m_spacingStyle{};
@@ -25,7 +26,6 @@ public:
     std::string m_dateFormat;
     std::string m_copyright;
     std::string m_author;
-    Orvex::TSerializingSetting m_setting;
 
     CommentStyle commentStyle() const override { return m_commentStyle; }
     DocumentStyle documentStyle() const override { return m_documentStyle; }
@@ -37,8 +37,33 @@ public:
     std::string copyright() const override { return m_copyright; }
     std::string author() const override { return m_author; }
     std::uint32_t boxingSize() const override { return m_boxingSize; }
+};
 
-    // Every field as a first start (no setting.dat) gives it; the tree is left alone.
+// One language's own settings: stored texts by key, as setting.dat keeps them under
+// "Languages", then the language's name ("cpp"), then the key. Only the keys of
+// languageSettingKeys; the others are the same for every language.
+using LanguageChoice = std::map<std::string, std::string, std::less<>>;
+
+// The settings record: the user's choices, mirrored in a setting tree that is stored in
+// setting.dat (see settingsPath for where). The settings page writes the fields
+// directly; everything else reads them through SettingData.
+class CSettingData : public SettingValues {
+public:
+    Orvex::TSerializingSetting m_setting;
+    // Each language's own choice over the fields; a language without one is absent.
+    std::map<Language, LanguageChoice> m_languageChoices;
+
+    // The settings a comment in `language` is written in: the fields, the language's own choice
+    // over them, and what the language cannot hold replaced (fitToLanguage).
+    SettingValues settingsFor(Language language) const;
+    // The same without the language's own choice: what it follows from all languages.
+    SettingValues inheritedFor(Language language) const;
+    // Makes the language's choice what `wanted` holds where it differs from inheritedFor: a
+    // setting equal to what the language would follow anyway is no choice of its own.
+    void chooseForLanguage(Language language, const SettingValues &wanted);
+
+    // Every field as a first start (no setting.dat) gives it, with no language's own choice; the
+    // tree is left alone.
     void resetToFirstStart();
 
     // Stores the fields into the tree and puts the tree in place of the file at settingsPath()
@@ -76,10 +101,10 @@ struct SettingField {
     std::array<const char *, 3> names{};
     std::uint32_t min = 0, max = UINT32_MAX;
 
-    // The stored text of the field in `record`, and the field set from a stored text (nullptr:
+    // The stored text of the field in `values`, and the field set from a stored text (nullptr:
     // the key is absent).
-    std::string storedText(const CSettingData &record) const;
-    void read(CSettingData &record, const std::string *text) const;
+    std::string storedText(const SettingValues &values) const;
+    void read(SettingValues &values, const std::string *text) const;
     std::uint32_t firstStartNumber() const;
 };
 
@@ -93,6 +118,10 @@ template <class... Visitors> Overloaded(Visitors...) -> Overloaded<Visitors...>;
 std::span<const SettingField> settingTable();
 // The row for a key of the table; throws for any other key.
 const SettingField &settingField(std::string_view key);
+// Whether a language may hold its own value of the setting: CommentStyle, DocumentStyle,
+// SpacingStyle, SpacingSize, BoxingHeadStyle, BoxingFootStyle and BoxingSize may; the date
+// format, copyright and author are the same for every language.
+bool isLanguageSetting(std::string_view key);
 
 // A number as the file or the user wrote it; reading never fails. Leading blanks and signs are
 // skipped (the last sign counts), 0x, 0b and 0o choose the base, and digits are read up to the

@@ -9,12 +9,13 @@ namespace {
 
 using Spacing = SettingData::SpacingStyle;
 
-// "\date\t" with Tab, padLabel("\date") otherwise.
-void addLabelled(Lines &lines, const std::string &label, std::string_view value) {
-    if (value.empty())
-        return;
-    lines.push_back(g_settingData.spacingStyle() == Spacing::Tab ? label + '\t' : padLabel(label));
-    lines.extend(value);
+// The direction clang and Doxygen both read: "inout" gives "in,out", "sideways" nothing.
+std::string_view checkedDirection(std::string_view direction) {
+    if (direction == "in" || direction == "out")
+        return direction;
+    if (direction == "inout" || direction == "in,out" || direction == "out,in")
+        return "in,out";
+    return {};
 }
 
 } // namespace
@@ -34,6 +35,27 @@ std::optional<ValuePair> splitValuePair(std::string_view line) {
 
 std::string DoxygenDocumentStyle::command(std::string_view name) const {
     return m_prefix + std::string(name);
+}
+
+void DoxygenDocumentStyle::addLabelled(Lines &lines, const std::string &label, std::string_view value) const {
+    if (value.empty())
+        return;
+    lines.push_back(g_settingData.spacingStyle() == Spacing::Tab ? label + '\t' : padLabel(label));
+    lines.extend(value);
+}
+
+std::string DoxygenDocumentStyle::paramHead(const ParamEntry &entry) const {
+    switch (m_directions) {
+    case Directions::AsTyped:
+        return command("param[") + entry.direction + "]";
+    case Directions::Checked:
+        if (const std::string_view direction = checkedDirection(entry.direction); !direction.empty())
+            return command("param[") + std::string(direction) + "]";
+        break;
+    case Directions::None:
+        break;
+    }
+    return command("param");
 }
 
 void DoxygenDocumentStyle::addDate(Lines &lines) const {
@@ -70,22 +92,29 @@ void DoxygenDocumentStyle::addReturns(Lines &lines) const {
         pairs.push_back(*pair);
     }
     if (pairs.size() == returns.size()) {
-        addCommandColumns(lines, "retval", pairs);
+        addValueList(lines, pairs);
         return;
     }
     lines.push_back(command("return"));
     lines.append(returns, indent());
 }
 
-void DoxygenDocumentStyle::addThrows(Lines &lines) const {
+void DoxygenDocumentStyle::addValueList(Lines &lines, const std::vector<ValuePair> &pairs) const {
+    addCommandColumns(lines, "retval", pairs);
+}
+
+std::vector<ValuePair> DoxygenDocumentStyle::exceptionRows() const {
     std::vector<ValuePair> rows;
     rows.reserve(m_throws.size());
     for (const ExceptionEntry &entry : m_throws)
         rows.push_back({entry.type, entry.description});
-    addCommandColumns(lines, "throw", rows);
+    return rows;
 }
 
-// One line per row: the command, the row's value, then its description at a common column.
+void DoxygenDocumentStyle::addThrows(Lines &lines) const {
+    addCommandColumns(lines, "throw", exceptionRows());
+}
+
 void DoxygenDocumentStyle::addCommandColumns(Lines &lines, std::string_view name,
                                              const std::vector<ValuePair> &rows) const {
     const Spacing spacing = g_settingData.spacingStyle();
@@ -113,12 +142,14 @@ void DoxygenDocumentStyle::addCommandColumns(Lines &lines, std::string_view name
 void DoxygenDocumentStyle::addParams(Lines &lines) const {
     const bool useTab = g_settingData.spacingStyle() == Spacing::Tab;
     const std::uint32_t width = g_settingData.tabWidth();
-    const std::string param = command("param[");
 
+    std::vector<std::string> heads;
+    heads.reserve(m_params.size());
     std::size_t longestHead = 0, bytes = 0;
     for (const ParamEntry &entry : m_params) {
-        longestHead = std::max(longestHead, param.size() + entry.direction.size() + 1);
-        bytes += entry.direction.size() + entry.name.size() + entry.description.size();
+        heads.push_back(paramHead(entry));
+        longestHead = std::max(longestHead, heads.back().size());
+        bytes += heads.back().size() + entry.name.size() + entry.description.size();
     }
     const std::size_t nameColumn = longestHead + 1;
 
@@ -130,20 +161,19 @@ void DoxygenDocumentStyle::addParams(Lines &lines) const {
     std::vector<Columns> columns;
     columns.reserve(m_params.size());
     std::size_t longest = 0;
-    for (const ParamEntry &entry : m_params) {
-        const std::size_t headEnd = displayWidth(entry.direction, width, param.size()) + 1; // and "]"
-        const std::size_t nameEnd = displayWidth(entry.name, width, tabStopAfter(headEnd, width, nameColumn));
+    for (std::size_t i = 0; i < m_params.size(); ++i) {
+        const std::size_t headEnd = displayWidth(heads[i], width);
+        const std::size_t nameEnd =
+            displayWidth(m_params[i].name, width, tabStopAfter(headEnd, width, nameColumn));
         columns.push_back({headEnd, nameEnd});
         longest = std::max(longest, nameEnd);
     }
 
     // Room for every line: each padding ends less than a tab stop past its column.
-    lines.reserve(m_params.size(), bytes + m_params.size() * (param.size() + 1 + 2 * width + longest));
+    lines.reserve(m_params.size(), bytes + m_params.size() * (2 * width + longest));
     for (std::size_t i = 0; i < m_params.size(); ++i) {
         const ParamEntry &entry = m_params[i];
-        lines.push_back(param);
-        lines.extend(entry.direction);
-        lines.extend("]");
+        lines.push_back(heads[i]);
         padToColumn(lines, useTab, width, columns[i].headEnd, nameColumn);
         lines.extend(entry.name);
         padToColumn(lines, useTab, width, columns[i].nameEnd, longest + 1);

@@ -1,13 +1,15 @@
 #include "core/doc/request.h"
 
 #include "core/comment/styler.h"
-#include "core/common/settingdata.h"
+#include "core/common/settingrecord.h"
 #include "core/doc/styler.h"
 #include "core/misc/date.h"
 
-std::string renderDocument(const DocumentRequest &request, std::string_view separator,
-                           std::optional<Language>) {
-    const std::unique_ptr<DocumentStyle> document = documentStyler();
+namespace {
+
+std::string render(const DocumentRequest &request, std::string_view separator,
+                   std::optional<Language> language) {
+    const std::unique_ptr<DocumentStyle> document = language ? documentStyler(*language) : documentStyler();
     const std::unique_ptr<CommentStyle> frame = commentStyler();
     if (!request.date)
         document->setDate(formatCurrentDate());
@@ -20,4 +22,15 @@ std::string renderDocument(const DocumentRequest &request, std::string_view sepa
     Lines framed = frame->format(std::move(body));
     // The clipboard's own separator is the buffer as it stands: a move, no copy.
     return separator == "\r\n" ? joinLines(std::move(framed)) : joinLines(framed, separator);
+}
+
+} // namespace
+
+std::string renderDocument(const DocumentRequest &request, std::string_view separator,
+                           std::optional<Language> language) {
+    if (!language)
+        return render(request, separator, std::nullopt);
+    const SettingValues settings = g_settingRecord.settingsFor(*language);
+    const UseSettings use(settings);
+    return render(request, separator, language);
 }
