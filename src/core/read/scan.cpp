@@ -353,8 +353,8 @@ std::vector<std::string> templateWords(std::string_view slice, Language language
             continue;
         const bool list = language == Language::D ? t.is(i, "(") && t.is(close + 1, "(") : t.is(i, "<");
         if (!list) {
-            if (t.is(i, "(") || t.is(i, "{"))
-                break; // past the parameters
+            if (t.is(i, "{") || (language != Language::D && t.is(i, "(")))
+                break; // past the parameters; D's template parameters may follow "Checked!(T, Hook)"
             continue;
         }
         for (std::size_t j = i + 1; j < close; ++j)
@@ -411,7 +411,7 @@ void Scanner::report(const CommentSpan &span, const Declaration &declaration, st
         std::vector<std::string> templates;
         bool templatesRead = false;
         const auto isTemplateWord = [&](const DocumentedParam &p) {
-            if (p.nameBegin > 0 && s[p.nameBegin - 1] == '<')
+            if (p.name.starts_with('<') || (p.nameBegin > 0 && s[p.nameBegin - 1] == '<'))
                 return true; // Java's "@param <T>"
             if (!templatesRead) {
                 templates = templateWords(slice, language);
@@ -436,14 +436,15 @@ void Scanner::report(const CommentSpan &span, const Declaration &declaration, st
             anyNamed = true;
             const std::size_t index = declaredIndex(p.name);
             if (index == declared.size()) {
-                if (silence.covers(Rule::ParamUnknown) || isTemplateWord(p))
+                if (isTemplateWord(p))
                     continue;
                 std::string message = "parameter " + quoted(p.name) + " is not in the declaration";
                 if (k < declared.size() && !declared[k].name.empty() && !isDocumented(declared[k].name)) {
                     message += " (renamed to " + quoted(declared[k].name) + "?)";
                     renamed.push_back(declared[k].name);
                 }
-                add(Rule::ParamUnknown, std::move(message), p.nameBegin, p.nameEnd, span);
+                if (!silence.covers(Rule::ParamUnknown))
+                    add(Rule::ParamUnknown, std::move(message), p.nameBegin, p.nameEnd, span);
                 continue;
             }
             if (std::find(order.begin(), order.end(), index) == order.end())
