@@ -418,7 +418,18 @@ public:
     }
 
 private:
-    Head head(std::size_t i) const { return classify(m_lines[i], i == m_lastText || m_trailer); }
+    // A line's command or section. An indented line is text, but for the commands of a function's
+    // entries: " @param x" where the other lines have one blank less.
+    Head head(std::size_t i) const {
+        const Head h = classify(m_lines[i], i == m_lastText || m_trailer);
+        if (h.tag != Tag::Plain || m_lines[i].empty() || !isBlankChar(m_lines[i][0]))
+            return h;
+        const Head indented = classify(trimLeft(m_lines[i]), false);
+        const bool entry = indented.tag == Tag::Param || indented.tag == Tag::Retval ||
+                           indented.tag == Tag::Throw ||
+                           (indented.tag == Tag::Return && !indented.name.empty());
+        return entry ? indented : h;
+    }
     bool isText(std::size_t i) const { return !isBlank(m_lines[i]) && head(i).tag == Tag::Plain; }
     // Past the lines from `from` on that continue a paragraph: not blank, no command or section.
     std::size_t paragraphEnd(std::size_t from) const {
@@ -535,7 +546,7 @@ private:
     void noteSyntax(const Head &h, std::size_t i) {
         if (h.tag == Tag::Plain)
             return;
-        const char first = m_lines[i][0];
+        const char first = trimLeft(m_lines[i])[0];
         if (first == '@' || first == '\\') {
             if (!m_layout.command)
                 m_layout.command = first;
@@ -561,7 +572,7 @@ private:
         // Split after a tab when there is one, so that in the Tab style a value may hold spaces.
         const std::size_t tab = h.rest.find('\t');
         const View word = h.tag == Tag::Retval && tab != npos ? h.rest.substr(0, tab) : firstWord(h.rest);
-        const View command = m_lines[i].substr(0, 1 + h.name.size());
+        const View command = trimLeft(m_lines[i]).substr(0, 1 + h.name.size());
         if (word.empty() && h.tag != Tag::Param)
             return keep(i, end);
         const CommentEntry::Kind kind = h.tag == Tag::Param   ? CommentEntry::Kind::Param
@@ -792,6 +803,39 @@ bool isDocComment(std::string_view text) {
     return findDocComment(text).has_value();
 }
 
+std::optional<CommentExtent> lastDocComment(std::string_view comments) {
+    // Where each comment of the run starts: block comments, nesting ones, and each line comment.
+    std::vector<std::size_t> starts;
+    for (std::size_t at = 0; at < comments.size();) {
+        if (isBlankChar(comments[at]) || comments[at] == '\n') {
+            ++at;
+            continue;
+        }
+        starts.push_back(at);
+        const View opener = comments.substr(at, 2);
+        const std::size_t close = opener == "/*"   ? comments.find("*/", at + 2)
+                                  : opener == "/+" ? nestedClose(comments, at + 2)
+                                                   : comments.find('\n', at);
+        at = close == npos ? comments.size() : close + (opener == "//" ? 1 : 2);
+    }
+    // The earliest start from which one documentation comment reaches the end: a run of "///"
+    // lines starts at its first line.
+    std::optional<CommentExtent> found;
+    for (std::size_t k = starts.size(); k-- > 0;) {
+        const std::optional<CommentExtent> extent = findDocComment(comments.substr(starts[k]));
+        if (!extent || starts[k] + extent->end < trimRight(comments).size()) {
+            if (found)
+                break;
+            continue; // "///" alone at the end of a run is a line of it, no comment of its own
+        }
+        const View before = comments.substr(0, starts[k]);
+        const std::size_t lines = static_cast<std::size_t>(std::count(before.begin(), before.end(), '\n'));
+        found = CommentExtent{starts[k] + extent->begin, starts[k] + extent->end, extent->firstLine + lines,
+                              extent->lastLine + lines};
+    }
+    return found;
+}
+
 CommentLayout layoutComment(std::string_view text) {
     const Search search = locate(text);
     if (!search.found)
@@ -799,7 +843,9 @@ CommentLayout layoutComment(std::string_view text) {
                                                         "(one that opens with /**, /*!, /++, /// or //!)"
                                                       : search.failure);
     const Views lines = bodyLines(*search.found);
-    return BodyReader(lines).read();
+    CommentLayout layout = BodyReader(lines).read();
+    layout.lineComment = search.found->framing == Framing::Lines;
+    return layout;
 }
 
 DocumentRequest readComment(std::string_view text) {

@@ -23,6 +23,11 @@ struct CommentExtent {
 std::optional<CommentExtent> findDocComment(std::string_view text);
 bool isDocComment(std::string_view text);
 
+// The documentation comment that a run of comments ends with: "/* Note. */ /** Doc. */" gives
+// the second. Nothing when the last comment of the run is no documentation comment. The extent
+// counts bytes and lines from the start of the text.
+std::optional<CommentExtent> lastDocComment(std::string_view comments);
+
 // Reads the documentation comment that the text starts with (see findDocComment) back into a
 // request; what follows the comment is not read. Throws Orvex::Exception when the text does not
 // start with a documentation comment.
@@ -74,6 +79,7 @@ struct CommentLayout {
     std::size_t tagsFrom = 0;
     std::optional<std::size_t> paramsSection; // DDoc's "Params:" line
     bool ddoc = false;                        // written with DDoc sections
+    bool lineComment = false;                 // a run of "///" lines: every line is its own
     char command = 0;                         // '@' or '\\' when the comment uses such commands
 };
 

@@ -33,6 +33,19 @@ std::string_view lineAt(std::string_view text, const std::vector<std::size_t> &s
     return text.substr(begin, end - begin);
 }
 
+// The documentation comment that ends the comments before a declaration.
+std::optional<CommentSpan> docComment(const Declaration &declaration, std::string_view buffer) {
+    const auto &comments = declaration.comment;
+    if (!comments)
+        return std::nullopt;
+    const std::optional<CommentExtent> doc =
+        lastDocComment(buffer.substr(comments->begin, comments->end - comments->begin));
+    if (!doc)
+        return std::nullopt;
+    return CommentSpan{comments->begin + doc->begin, comments->begin + doc->end,
+                       comments->firstLine + doc->firstLine - 1, comments->firstLine + doc->lastLine - 1};
+}
+
 // Which declaration an editor means by `line`: one documented by a comment holding the line;
 // else the innermost function whose text holds it; else the first declaration starting on the
 // line or within the 20 after it; else the innermost class holding it.
@@ -41,9 +54,8 @@ const Declaration *declarationAt(const std::vector<Declaration> &declarations, s
     const auto holds = [line](std::size_t first, std::size_t last) { return first <= line && line <= last; };
     const Declaration *function = nullptr, *following = nullptr, *type = nullptr;
     for (const Declaration &declaration : declarations) {
-        const auto &comment = declaration.comment;
-        if (comment && holds(comment->firstLine, comment->lastLine) &&
-            isDocComment(buffer.substr(comment->begin, comment->end - comment->begin)))
+        const std::optional<CommentSpan> comment = docComment(declaration, buffer);
+        if (comment && holds(comment->firstLine, comment->lastLine))
             return &declaration;
         if (holds(declaration.firstLine, declaration.lastLine)) {
             const Declaration *&inner = declaration.request.kind == DocumentKind::Function ? function : type;
@@ -60,9 +72,8 @@ const Declaration *declarationAt(const std::vector<Declaration> &declarations, s
 // shares its lines with nothing else.
 std::optional<CommentSpan> commentToReplace(const Declaration &declaration, std::string_view buffer,
                                             const std::vector<std::size_t> &starts) {
-    const auto &comment = declaration.comment;
-    if (!comment || comment->lastLine + 1 != declaration.firstLine ||
-        !isDocComment(buffer.substr(comment->begin, comment->end - comment->begin)))
+    std::optional<CommentSpan> comment = docComment(declaration, buffer);
+    if (!comment || comment->lastLine + 1 != declaration.firstLine)
         return std::nullopt;
     const std::size_t lineBegin = starts[comment->firstLine - 1];
     const std::string_view after = lineAt(buffer, starts, comment->lastLine);
@@ -81,23 +92,24 @@ SourceReading mergeRequests(const DocumentRequest &comment, const DocumentReques
     DocumentRequest &merged = reading.request;
     merged.kind = declaration.kind;
 
-    std::unordered_map<std::string_view, const ParamEntry *> documented;
+    std::vector<std::string_view> documented, declared;
     for (const ParamEntry &param : comment.params)
-        documented.emplace(param.name, &param);
+        documented.push_back(param.name);
+    for (const ParamEntry &param : declaration.params)
+        declared.push_back(param.name);
+    const std::vector<std::size_t> target = matchParameters(documented, declared);
     merged.params = declaration.params;
-    std::unordered_set<std::string_view> declared;
-    for (ParamEntry &param : merged.params) {
-        declared.insert(param.name);
-        const auto found = param.name.empty() ? documented.end() : documented.find(param.name);
-        if (found == documented.end())
-            continue;
-        param.description = found->second->description;
-        if (!found->second->direction.empty())
-            param.direction = found->second->direction;
-    }
-    for (const ParamEntry &param : comment.params)
-        if (!declared.contains(param.name))
+    for (std::size_t i = 0; i < comment.params.size(); ++i) {
+        const ParamEntry &param = comment.params[i];
+        if (target[i] == std::string_view::npos) {
             reading.dropped.push_back(param.name);
+            continue;
+        }
+        ParamEntry &into = merged.params[target[i]];
+        into.description = param.description;
+        if (!param.direction.empty())
+            into.direction = param.direction;
+    }
 
     std::unordered_set<std::string_view> types;
     for (const ExceptionEntry &entry : comment.throws)

@@ -17,7 +17,8 @@ constexpr std::size_t npos = View::npos;
 // so a buffer with many comments costs each comment its own length.
 class Geometry {
 public:
-    Geometry(View buffer, const CommentSpan &comment) : m_buffer(buffer), m_comment(comment) {}
+    Geometry(View buffer, const CommentSpan &comment, bool lineComment)
+        : m_buffer(buffer), m_comment(comment), m_lineComment(lineComment) {}
 
     std::size_t at(View part) const { return static_cast<std::size_t>(part.data() - m_buffer.data()); }
     std::size_t lineBegin(std::size_t at) const {
@@ -41,13 +42,15 @@ public:
     // Whether the whole lines from `first` to `last` hold nothing of the comment's opener or
     // closer, so that they can go or get a neighbour.
     bool ownLines(View first, View last) const {
-        return lineBegin(at(first)) > m_comment.begin && lineEnd(at(last)) <= m_comment.end;
+        return m_lineComment ||
+               (lineBegin(at(first)) > m_comment.begin && lineEnd(at(last)) <= m_comment.end);
     }
     View buffer() const { return m_buffer; }
 
 private:
     View m_buffer;
     CommentSpan m_comment;
+    bool m_lineComment;
 };
 
 bool isBlank(View s) {
@@ -68,8 +71,8 @@ class Updater {
 public:
     Updater(View buffer, const CommentSpan &span, const DocumentRequest &declaration,
             std::optional<Language> language)
-        : m_geometry(buffer, span), m_declaration(declaration), m_language(language),
-          m_layout(layoutComment(buffer.substr(span.begin, span.end - span.begin))) {}
+        : m_layout(layoutComment(buffer.substr(span.begin, span.end - span.begin))),
+          m_geometry(buffer, span, m_layout.lineComment), m_declaration(declaration), m_language(language) {}
 
     CommentUpdate run() {
         if (m_layout.request.kind == DocumentKind::File)
@@ -103,44 +106,16 @@ private:
     // Which declared parameter each parameter line documents: its name's, or, for a name the
     // declaration no longer has, the new name at the same place between two names both know.
     void match() {
-        std::unordered_map<View, std::size_t> declaredAt;
-        for (std::size_t k = 0; k < m_declared.size(); ++k)
-            declaredAt.emplace(m_declared[k]->name, k);
-        m_target.assign(m_params.size(), npos);
-        std::vector<bool> taken(m_declared.size());
-        std::unordered_set<View> seen;
-        for (std::size_t i = 0; i < m_params.size(); ++i) {
-            const View name = m_params[i]->name;
-            const auto found = declaredAt.find(name);
-            if (!name.empty() && seen.insert(name).second && found != declaredAt.end()) {
-                m_target[i] = found->second;
-                taken[found->second] = true;
-            }
-        }
-        // Gaps between matched lines, in both lists: as many unknown names as new ones are renames.
-        std::size_t fromLine = 0, fromDeclared = 0;
-        for (std::size_t i = 0; i <= m_params.size(); ++i) {
-            if (i < m_params.size() && m_target[i] == npos)
-                continue;
-            const std::size_t toDeclared = i < m_params.size() ? m_target[i] : m_declared.size();
-            if (toDeclared >= fromDeclared) {
-                std::vector<std::size_t> unknown, missing;
-                for (std::size_t k = fromLine; k < i; ++k)
-                    if (!m_params[k]->name.empty() && !declaredAt.contains(m_params[k]->name))
-                        unknown.push_back(k);
-                for (std::size_t k = fromDeclared; k < toDeclared; ++k)
-                    if (!taken[k])
-                        missing.push_back(k);
-                if (unknown.size() == missing.size())
-                    for (std::size_t n = 0; n < unknown.size(); ++n) {
-                        m_target[unknown[n]] = missing[n];
-                        taken[missing[n]] = true;
-                    }
-                fromDeclared = toDeclared + 1;
-            }
-            fromLine = i + 1;
-        }
-        m_documented = std::move(taken);
+        std::vector<View> documented, declared;
+        for (const CommentEntry *entry : m_params)
+            documented.push_back(entry->name);
+        for (const ParamEntry *param : m_declared)
+            declared.emplace_back(param->name);
+        m_target = matchParameters(documented, declared);
+        m_documented.assign(m_declared.size(), false);
+        for (std::size_t target : m_target)
+            if (target != npos)
+                m_documented[target] = true;
     }
 
     void placeParams() {
@@ -160,10 +135,8 @@ private:
                 continue;
             }
             const std::string &name = m_declared[target]->name;
-            if (entry.name != name) {
-                const std::size_t at = m_geometry.at(entry.name);
-                m_update.replacements.push_back({at, at + entry.name.size(), name});
-            }
+            if (entry.name != name)
+                rename(entry, name);
             kept.push_back(slot);
             order.push_back(target);
         }
@@ -190,6 +163,23 @@ private:
             else
                 addFirstParam(*m_declared[k]);
         }
+    }
+
+    // The name changes; spaces after it grow or shrink so that the text after them keeps its
+    // column.
+    void rename(const CommentEntry &entry, const std::string &name) {
+        const View buffer = m_geometry.buffer();
+        const std::size_t at = m_geometry.at(entry.name), end = at + entry.name.size();
+        const std::size_t text = std::min(buffer.find_first_not_of(' ', end), buffer.size());
+        const bool aligned =
+            text - end >= 2 && buffer[text] != '\n' && buffer[text] != '\r' && buffer[text] != '\t';
+        if (!aligned) {
+            m_update.replacements.push_back({at, end, name});
+            return;
+        }
+        const std::size_t column = entry.name.size() + (text - end);
+        m_update.replacements.push_back(
+            {at, text, name + std::string(column > name.size() ? column - name.size() : 1, ' ')});
     }
 
     bool declaredName(View name) const {
@@ -288,8 +278,8 @@ private:
         const std::size_t headAt = m_geometry.at(head);
         const std::size_t lineBegin = m_geometry.lineBegin(headAt);
         const View buffer = m_geometry.buffer();
-        std::string line(buffer.substr(lineBegin, headAt - lineBegin));
         const std::size_t nameAt = model.name.empty() ? npos : m_geometry.at(model.name);
+        std::string line(buffer.substr(lineBegin, (model.command.empty() ? nameAt : headAt) - lineBegin));
         if (model.command.empty()) { // a DDoc row: "name = text"
             line += param.name;
             const std::size_t equals = buffer.find('=', nameAt + model.name.size());
@@ -452,10 +442,10 @@ private:
         m_update.replacements.push_back({slot.end, slot.end, std::move(text)});
     }
 
+    CommentLayout m_layout;
     Geometry m_geometry;
     const DocumentRequest &m_declaration;
     std::optional<Language> m_language;
-    CommentLayout m_layout;
     std::vector<const CommentEntry *> m_params;
     std::vector<const ParamEntry *> m_declared;
     std::vector<std::size_t> m_target; // per parameter line: the declared parameter, or npos
@@ -465,6 +455,66 @@ private:
 };
 
 } // namespace
+
+std::vector<std::size_t> matchParameters(const std::vector<std::string_view> &documented,
+                                         const std::vector<std::string_view> &declared) {
+    std::unordered_map<View, std::size_t> declaredAt;
+    for (std::size_t k = 0; k < declared.size(); ++k)
+        if (!declared[k].empty())
+            declaredAt.emplace(declared[k], k);
+    std::vector<std::size_t> target(documented.size(), npos);
+    std::vector<bool> taken(declared.size());
+    std::unordered_set<View> seen;
+    for (std::size_t i = 0; i < documented.size(); ++i) {
+        const auto found = declaredAt.find(documented[i]);
+        if (!documented[i].empty() && seen.insert(documented[i]).second && found != declaredAt.end()) {
+            target[i] = found->second;
+            taken[found->second] = true;
+        }
+    }
+    const auto unknown = [&](std::size_t i) {
+        return target[i] == npos && !documented[i].empty() && !declaredAt.contains(documented[i]);
+    };
+    const auto missing = [&](std::size_t k) { return !taken[k] && !declared[k].empty(); };
+    const auto pair = [&](const std::vector<std::size_t> &gone, const std::vector<std::size_t> &come) {
+        if (gone.size() != come.size())
+            return;
+        for (std::size_t n = 0; n < gone.size(); ++n) {
+            target[gone[n]] = come[n];
+            taken[come[n]] = true;
+        }
+    };
+    // Between two names both know, as many names gone as new ones are renames, in order.
+    std::size_t fromLine = 0, fromDeclared = 0;
+    for (std::size_t i = 0; i <= documented.size(); ++i) {
+        if (i < documented.size() && target[i] == npos)
+            continue;
+        const std::size_t toDeclared = i < documented.size() ? target[i] : declared.size();
+        if (toDeclared >= fromDeclared) {
+            std::vector<std::size_t> gone, come;
+            for (std::size_t k = fromLine; k < i; ++k)
+                if (unknown(k))
+                    gone.push_back(k);
+            for (std::size_t k = fromDeclared; k < toDeclared; ++k)
+                if (missing(k))
+                    come.push_back(k);
+            pair(gone, come);
+            fromDeclared = toDeclared + 1;
+        }
+        fromLine = i + 1;
+    }
+    // One name gone and one new, wherever they stand: a rename too.
+    std::vector<std::size_t> gone, come;
+    for (std::size_t i = 0; i < documented.size(); ++i)
+        if (unknown(i))
+            gone.push_back(i);
+    for (std::size_t k = 0; k < declared.size(); ++k)
+        if (missing(k))
+            come.push_back(k);
+    if (gone.size() == 1)
+        pair(gone, come);
+    return target;
+}
 
 std::string applyReplacements(std::string_view buffer, const std::vector<Replacement> &replacements) {
     std::string out;
@@ -482,7 +532,7 @@ CommentOutline outlineComment(std::string_view buffer, const CommentSpan &commen
     CommentOutline outline;
     try {
         const CommentLayout layout = layoutComment(buffer.substr(comment.begin, comment.end - comment.begin));
-        const Geometry geometry(buffer, comment);
+        const Geometry geometry(buffer, comment, layout.lineComment);
         for (const CommentEntry &entry : layout.entries) {
             const View head = entry.command.empty() ? entry.name : entry.command;
             const Place place = geometry.place(head, layout.lines[entry.first], layout.lines[entry.last - 1]);

@@ -49,6 +49,13 @@ struct CommentOutline {
 // a comment that cannot be read has an empty outline.
 CommentOutline outlineComment(std::string_view buffer, const CommentSpan &comment);
 
+// Which declared parameter each documented name stands for: the one of its name (for the first
+// line of a name), or, for a name the declaration no longer has, the new name at the same place
+// between two names both know, or the one new name when one name went and one came. npos for
+// none. Empty names match nothing.
+std::vector<std::size_t> matchParameters(const std::vector<std::string_view> &documented,
+                                         const std::vector<std::string_view> &declared);
+
 // The smallest change that brings a documentation comment up to date with its declaration,
 // keeping every other byte (see updateComment).
 struct CommentUpdate {
