@@ -4,6 +4,7 @@
 #include "render/check.h"
 #include "render/read.h"
 #include "render/request.h"
+#include "render/settings.h"
 
 #include "core/read/declaration.h"
 
@@ -22,9 +23,10 @@
 namespace {
 
 constexpr std::string_view usage =
-    "usage: remarkist-render [--settings FILE] [--lf] [FILE]\n"
+    "usage: remarkist-render [--settings FILE] [--language c|cpp|d|java] [--lf] [FILE]\n"
     "       remarkist-render date [--settings FILE] [--at YYYY-MM-DDTHH:MM:SS] [--format TEMPLATE]\n"
-    "       remarkist-render settings [--settings FILE]\n"
+    "       remarkist-render settings [--settings FILE] [--language c|cpp|d|java [--set KEY=VALUE]...\n"
+    "                                 [--unset KEY]...]\n"
     "       remarkist-render read [--language c|cpp|d|java] [FILE]\n"
     "       remarkist-render edit --line N [--language c|cpp|d|java] [--summary TEXT] [--restyle]\n"
     "                                [--settings FILE] [FILE]\n"
@@ -33,9 +35,11 @@ constexpr std::string_view usage =
     "                              [PATH...]\n"
     "\n"
     "Reads one request (JSON) from FILE or standard input and writes its comment, lines joined\n"
-    "with CR LF and no line break after the last (--lf: LF, and one at the end).\n"
+    "with CR LF and no line break after the last (--lf: LF, and one at the end); with a language,\n"
+    "as that language and its documentation checker take it.\n"
     "date prints the date text for the DateFormat setting (or TEMPLATE) now or at the given\n"
-    "local time; settings prints the settings in force as JSON.\n"
+    "local time; settings prints the settings in force as JSON (for one language: its own, after\n"
+    "--set and --unset change and save them).\n"
     "read prints the request (JSON) for the documentation comment, the declaration, or the comment\n"
     "and the declaration it documents in FILE or standard input; the language is recognised when\n"
     "not given.\n"
@@ -63,6 +67,7 @@ struct Options {
     Command command = Command::Render;
     std::optional<std::string> settings, at, format, file, language, line, summary;
     bool lf = false, restyle = false;
+    std::vector<std::string> set, unset;
 };
 
 struct OptionSpec {
@@ -70,6 +75,7 @@ struct OptionSpec {
     std::vector<Command> commands;
     std::optional<std::string> Options::*value; // null for a flag
     bool Options::*flag;
+    std::vector<std::string> Options::*list = nullptr; // an option that may come again
 };
 
 const OptionSpec optionSpecs[] = {
@@ -80,7 +86,12 @@ const OptionSpec optionSpecs[] = {
     {"--lf", {Command::Render}, nullptr, &Options::lf},
     {"--at", {Command::Date}, &Options::at, nullptr},
     {"--format", {Command::Date}, &Options::format, nullptr},
-    {"--language", {Command::Read, Command::Edit}, &Options::language, nullptr},
+    {"--language",
+     {Command::Render, Command::Settings, Command::Read, Command::Edit},
+     &Options::language,
+     nullptr},
+    {"--set", {Command::Settings}, nullptr, nullptr, &Options::set},
+    {"--unset", {Command::Settings}, nullptr, nullptr, &Options::unset},
     {"--line", {Command::Edit}, &Options::line, nullptr},
     {"--summary", {Command::Edit}, &Options::summary, nullptr},
     {"--restyle", {Command::Edit}, nullptr, &Options::restyle},
@@ -126,17 +137,23 @@ std::optional<Options> parseArguments(std::vector<std::string_view> args) {
             const OptionSpec *spec = findOption(name, options.command);
             if (!spec)
                 badUsage(prefix + "unknown option " + inQuotes(name));
-            if (!spec->value) {
+            if (!spec->value && !spec->list) {
                 if (equals != std::string_view::npos)
                     badUsage(prefix + inQuotes(name) + " takes no value");
                 options.*spec->flag = true;
-            } else if (equals != std::string_view::npos) {
-                options.*spec->value = std::string(arg.substr(equals + 1));
-            } else if (i + 1 < args.size()) {
-                options.*spec->value = std::string(args[++i]);
-            } else {
-                badUsage(prefix + inQuotes(name) + " needs a value");
+                continue;
             }
+            std::string value;
+            if (equals != std::string_view::npos)
+                value = arg.substr(equals + 1);
+            else if (i + 1 < args.size())
+                value = args[++i];
+            else
+                badUsage(prefix + inQuotes(name) + " needs a value");
+            if (spec->list)
+                (options.*spec->list).push_back(std::move(value));
+            else
+                options.*spec->value = std::move(value);
         } else if (options.command != Command::Date && options.command != Command::Settings &&
                    !options.file) {
             options.file = std::string(arg);
@@ -198,10 +215,20 @@ nlohmann::json parseJson(const std::string &text) {
     }
 }
 
+std::optional<Language> language(const Options &options);
+
 std::string renderCommand(const Options &options) {
     const nlohmann::json value = parseJson(readFile(options.file.value_or("-")));
     const DocumentRequest request = parseRequest(value, g_settingRecord);
-    return options.lf ? renderDocument(request, "\n") + "\n" : renderDocument(request, "\r\n");
+    const std::optional<Language> written = language(options);
+    // What the request's "settings" name wins over the language's own choice.
+    if (written && value.contains("settings"))
+        if (const auto choice = g_settingRecord.m_languageChoices.find(*written);
+            choice != g_settingRecord.m_languageChoices.end())
+            for (const auto &item : value["settings"].items())
+                choice->second.erase(item.key());
+    return options.lf ? renderDocument(request, "\n", written) + "\n"
+                      : renderDocument(request, "\r\n", written);
 }
 
 int number(std::string_view digits) {
@@ -262,31 +289,14 @@ std::string dateCommand(const Options &options) {
     return text + "\n";
 }
 
-// The settings table's fields in the order setting.dat keeps them, then the window position.
-std::string settingsCommand() {
-    const CSettingData &record = g_settingRecord;
-    nlohmann::ordered_json settings = nlohmann::ordered_json::object();
-    for (const SettingField &field : settingTable())
-        std::visit(Overloaded{
-                       [&](std::uint32_t CSettingData::*number) { settings[field.key] = record.*number; },
-                       [&](bool CSettingData::*on) { settings[field.key] = record.*on; },
-                       [&](std::string CSettingData::*text) { settings[field.key] = record.*text; },
-                       [&](auto CSettingData::*choice) {
-                           settings[field.key] = static_cast<std::int32_t>(record.*choice);
-                       },
-                   },
-                   field.member);
-    settings["WindowX"] = record.windowX();
-    settings["WindowY"] = record.windowY();
-    // A damaged setting.dat may hold bytes that are not UTF-8; they show as U+FFFD.
-    return settings.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
-}
-
 std::optional<Language> language(const Options &options) {
     std::optional<Language> named;
     if (options.language && !(named = languageNamed(*options.language)))
-        badUsage(std::string(options.command == Command::Read ? "read" : "edit") + ": unknown language " +
-                 inQuotes(*options.language) + " (expected c, cpp, d or java)");
+        badUsage(std::string(options.command == Command::Read       ? "read: "
+                             : options.command == Command::Edit     ? "edit: "
+                             : options.command == Command::Settings ? "settings: "
+                                                                    : "") +
+                 "unknown language " + inQuotes(*options.language) + " (expected c, cpp, d or java)");
     return named;
 }
 
@@ -339,7 +349,7 @@ int run(std::vector<std::string_view> args) {
         write(dateCommand(*options));
         break;
     case Command::Settings:
-        write(settingsCommand());
+        write(settingsCommand(language(*options), options->set, options->unset));
         break;
     case Command::Read:
     case Command::Edit:
@@ -363,6 +373,8 @@ int main(int argc, char **argv) {
         return run(std::vector<std::string_view>(argv + 1, argv + argc));
     } catch (const UsageError &error) {
         return fail(2, error.what());
+    } catch (const SettingsUsageError &error) {
+        return fail(2, error.what() + std::string(" (see remarkist-render --help)"));
     } catch (const RequestError &error) {
         return fail(2, std::string("request: ") + error.what());
     } catch (const std::exception &error) {

@@ -371,6 +371,58 @@ TEST_F(Render, SavedSettings) {
         "/**\n *      S\n */\n");
 }
 
+// settings --language: the settings a language's comments are written in; --set and --unset keep
+// its own choice in setting.dat, and rendering with --language follows it.
+TEST_F(Render, LanguageSettings) {
+    const auto field = [](const std::string &json, const std::string &key) {
+        const auto start = json.find("\"" + key + "\":") + key.size() + 3;
+        return json.substr(start, json.find_first_of(",}", start) - start);
+    };
+    const Result firstStart = run({"settings", "--language", "cpp"});
+    EXPECT_EQ(field(firstStart.out, "CommentStyle") + field(firstStart.out, "DocumentStyle"), "01");
+    EXPECT_EQ(firstStart.status, 0) << firstStart.err;
+
+    const Result set =
+        run({"settings", "--language=cpp", "--set", "CommentStyle=1", "--set=BoxingHeadStyle=false"});
+    EXPECT_EQ(field(set.out, "CommentStyle") + field(set.out, "BoxingHeadStyle"), "1false");
+    EXPECT_EQ(run({"settings"}).out, run({"settings"}, "", m_dir / "config").out)
+        << "all languages unchanged";
+    EXPECT_EQ(field(run({"settings"}).out, "CommentStyle"), "2");
+    const std::string request =
+        R"({"summary": "S", "params": [{"direction": "inout", "name": "x", "description": "d"}]})";
+    EXPECT_EQ(run({"--language", "cpp", "--lf"}, request).out, "///\tS\n///\t\n///\t@param[in,out]\tx\td\n");
+    EXPECT_EQ(run({"--language", "c", "--lf"}, request).out.substr(0, 3), "/**")
+        << "C has no choice of its own";
+    EXPECT_EQ(run({"--lf"}, request).out.substr(0, 3), "/++") << "without a language, as the desktop writes";
+    // A request's own settings win over the language's choice; the rest of the choice holds.
+    EXPECT_EQ(run({"--language", "cpp", "--lf"}, R"({"summary": "S", "settings": {"CommentStyle": 0}})").out,
+              "/**\n *\tS\n */\n");
+
+    const Result unset =
+        run({"settings", "--language", "cpp", "--unset", "CommentStyle", "--unset", "BoxingHeadStyle"});
+    EXPECT_EQ(unset.out, firstStart.out);
+
+    const struct {
+        std::vector<std::string> args;
+        std::string err;
+    } errors[] = {
+        {{"settings", "--set", "CommentStyle=1"}, "settings: --set and --unset need --language"},
+        {{"settings", "--language", "cpp", "--set", "Author=me"},
+         "settings: --set: \"Author\" is no setting a language chooses (CommentStyle, DocumentStyle, "
+         "SpacingStyle, "
+         "SpacingSize, BoxingHeadStyle, BoxingFootStyle, BoxingSize)"},
+        {{"settings", "--language", "cpp", "--set", "SpacingSize=-1"},
+         "settings: --set SpacingSize=-1: expected an integer from 0 to 4294967295"},
+        {{"settings", "--language", "go"}, "settings: unknown language \"go\" (expected c, cpp, d or java)"},
+    };
+    for (const auto &row : errors) {
+        const Result result = run(row.args);
+        EXPECT_EQ(result.err, "remarkist-render: " + row.err + " (see remarkist-render --help)\n");
+        EXPECT_EQ(result.status, 2);
+        EXPECT_EQ(result.out, "");
+    }
+}
+
 // Without --settings, setting.dat in the current folder wins over the one in the user's
 // settings folder.
 TEST_F(Render, SettingsFolder) {
