@@ -53,8 +53,9 @@ is one, else the one under ~/.config/remarkist."
       (user-error "Remarkist: %s is not supported (C, C++, D and Java modes)"
                   major-mode)))
 
-(defun remarkist--run (language summary)
+(defun remarkist--run (language summary restyle)
   "Run `remarkist-program' on the whole buffer for LANGUAGE and SUMMARY.
+With RESTYLE the comment is written anew in the settings' style.
 Return (STATUS OUTPUT ERRORS).  The text goes as UTF-8 with LF: a
 buffer read from a CR LF file holds no CR, and gets LF lines back."
   (let ((errors (make-temp-file "remarkist"))
@@ -65,7 +66,8 @@ buffer read from a CR LF file holds no CR, and gets LF lines back."
                             "--language" language)
                       (and remarkist-settings
                            (list "--settings" (expand-file-name remarkist-settings)))
-                      (and summary (list "--summary" summary)))))
+                      (and summary (list "--summary" summary))
+                      (and restyle (list "--restyle")))))
     (unwind-protect
         (let ((status (condition-case nil
                           (save-restriction
@@ -100,8 +102,12 @@ Point ends on the summary."
               (activate-change-group group)
               (goto-char (point-min))
               (forward-line (1- .first))
-              (delete-region (point) (line-beginning-position (- (+ .last 2) .first)))
-              (insert .text)
+              ;; Lines that come back as they were change nothing, not even the
+              ;; buffer's modified flag.
+              (let ((end (line-beginning-position (- (+ .last 2) .first))))
+                (unless (string= (buffer-substring-no-properties (point) end) .text)
+                  (delete-region (point) end)
+                  (insert .text)))
               (undo-amalgamate-change-group group)
               (setq done t))
           (if done (accept-change-group group) (cancel-change-group group))))
@@ -113,23 +119,27 @@ Point ends on the summary."
         (goto-char (match-beginning 0))))))
 
 ;;;###autoload
-(defun remarkist-document (&optional summary)
+(defun remarkist-document (&optional summary restyle)
   "Write or update the documentation comment of the declaration at or below point.
-With a prefix argument, or with SUMMARY, the comment gets that summary;
-without, an existing comment keeps its own, and a new one asks for one.
-Parameters follow the declaration; those it no longer has are dropped
-and named in a message."
-  (interactive (list (and current-prefix-arg (read-string "Summary: "))))
+An existing comment changes only where the declaration did: renamed,
+new and removed parameters.  Those it no longer has are dropped and
+named in a message.  With \\[universal-argument], or with SUMMARY, the comment
+gets that summary and is written anew in the settings' style; with two,
+or with RESTYLE, it is written anew keeping its summary.  A new comment
+without a summary asks for one."
+  (interactive (list (and current-prefix-arg (not (equal current-prefix-arg '(16)))
+                          (read-string "Summary: "))
+                     (equal current-prefix-arg '(16))))
   (barf-if-buffer-read-only)
   (when (equal summary "")
     (setq summary nil))
   (let* ((language (remarkist--language))
-         (answer (remarkist--run language summary)))
+         (answer (remarkist--run language summary restyle)))
     (when (and (eql (nth 0 answer) 1) (string-search remarkist--empty-summary (nth 2 answer)))
       (setq summary (read-string "Summary: "))
       (when (equal summary "")
         (user-error "Remarkist: no summary given, nothing changed"))
-      (setq answer (remarkist--run language summary)))
+      (setq answer (remarkist--run language summary restyle)))
     (unless (eql (nth 0 answer) 0)
       (user-error "%s" (if (equal (nth 2 answer) "")
                            (format "Remarkist: %s failed (%s)" remarkist-program (nth 0 answer))

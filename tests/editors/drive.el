@@ -22,15 +22,18 @@
 
 (undo-boundary)
 (condition-case err
-    (if (equal (getenv "RK_SUMMARY") "")
-        (call-interactively #'remarkist-document)
-      (remarkist-document (getenv "RK_SUMMARY")))
+    (pcase (getenv "RK_SUMMARY")
+      ("" (call-interactively #'remarkist-document))
+      ("!" (let ((current-prefix-arg '(16))) (call-interactively #'remarkist-document)))
+      (summary (remarkist-document summary)))
   (user-error (message "%s" (error-message-string err))))
 (undo-boundary)
 
 (let ((line (line-number-at-pos)))
   (with-temp-file (expand-file-name "cursor" (getenv "RK_OUT"))
     (insert (format "%d\n" line))))
+(with-temp-file (expand-file-name "modified" (getenv "RK_OUT"))
+  (insert (if (buffer-modified-p) "modified\n" "unmodified\n")))
 (drive-write "after")
 (setq last-command nil)
 (condition-case nil (undo) (user-error nil))

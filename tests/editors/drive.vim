@@ -15,8 +15,13 @@ endif
 
 " Each command the user types is an undo step of its own.
 let &undolevels = &undolevels
-execute 'RemarkistDocument' $RK_SUMMARY
+if $RK_SUMMARY ==# '!'
+  RemarkistDocument!
+else
+  execute 'RemarkistDocument' $RK_SUMMARY
+endif
 let &undolevels = &undolevels
+call writefile([&modified ? 'modified' : 'unmodified'], $RK_OUT . '/modified')
 
 let s:rest = $RK_ANSWER ==# '' || input('') ==# '(rest)' ? '' : 'the prompt did not take the answer'
 call writefile([line('.'), s:rest], $RK_OUT . '/cursor')

@@ -69,7 +69,9 @@ while IFS='|' read -r name file settings endings line summary answer cursor mess
     to_endings() { if [ "$endings" = crlf ]; then sed 's/$/\r/' "$1"; else cat "$1"; fi; }
     to_endings "$here/cases/$file" >"$input"
     cp "$input" "$out/original"
-    if [ "$cursor" = - ]; then cp "$input" "$expected"; else to_endings "$here/cases/$file.expected" >"$expected"; fi
+    own=$here/cases/$name.expected
+    [ -f "$own" ] || own=$here/cases/$file.expected
+    if [ "$cursor" = - ]; then cp "$input" "$expected"; else to_endings "$own" >"$expected"; fi
 
     (cd "$work" && drive "$input") || fail "the editor exited with $? ($(tail -n 5 "$out/log"))"
     if [ ! -f "$out/undone" ]; then
@@ -81,6 +83,9 @@ while IFS='|' read -r name file settings endings line summary answer cursor mess
         diff -u "$expected" "$out/after" | cat -A | sed 's/^/    /' >&2 || true
     fi
     cmp -s "$out/original" "$out/undone" || fail "one undo does not give the file back"
+    if [ "$cursor" = - ] && [ "$(cat "$out/modified" 2>/dev/null)" != unmodified ]; then
+        fail "the buffer is marked modified"
+    fi
     if [ "$cursor" != - ]; then
         got=$(sed -n 1p "$out/cursor")
         [ "$got" = "$cursor" ] || fail "the cursor is on line $got, not $cursor"

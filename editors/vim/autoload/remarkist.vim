@@ -10,7 +10,8 @@ let s:languages = {'c': 'c', 'cpp': 'cpp', 'd': 'd', 'java': 'java'}
 " The program's own message for an empty summary; bytes compared as they are.
 let s:empty_summary = '概要は必ず記述する必要があります。'
 
-function! remarkist#document(summary) abort
+function! remarkist#document(summary, ...) abort
+  let restyle = get(a:, 1, 0)
   " 'filetype' may name several types: "cpp.doxygen" is C++.
   let filetype = get(split(&filetype, '\.'), 0, '')
   let language = get(s:languages, filetype, '')
@@ -27,7 +28,7 @@ function! remarkist#document(summary) abort
   endif
 
   let summary = a:summary
-  let answer = s:run(program, language, summary)
+  let answer = s:run(program, language, summary, restyle)
   if answer.status == 1 && stridx(answer.errors, s:empty_summary) >= 0
     let summary = input('Summary: ')
     redraw
@@ -35,7 +36,7 @@ function! remarkist#document(summary) abort
       echomsg 'Remarkist: no summary given, nothing changed'
       return
     endif
-    let answer = s:run(program, language, summary)
+    let answer = s:run(program, language, summary, restyle)
   endif
   if answer.status != 0
     return s:error(answer.errors ==# '' ?
@@ -55,8 +56,11 @@ endfunction
 
 " Runs the program on the whole buffer; stderr goes to a file of its own so that the
 " output holds nothing but the JSON.
-function! s:run(program, language, summary) abort
+function! s:run(program, language, summary, restyle) abort
   let args = [a:program, 'edit', '--line', string(line('.')), '--language', a:language]
+  if a:restyle
+    let args += ['--restyle']
+  endif
   if get(g:, 'remarkist_settings', '') !=# ''
     let args += ['--settings', expand(g:remarkist_settings)]
   endif
@@ -75,7 +79,8 @@ function! s:run(program, language, summary) abort
 endfunction
 
 " One change of the buffer, so one undo step: the new lines go in below the old ones,
-" then the old ones go.
+" then the old ones go. Lines that come back as they were change nothing: the buffer is
+" not even marked modified.
 function! s:apply(edit) abort
   let first = a:edit.first
   let last = a:edit.last
@@ -84,9 +89,11 @@ function! s:apply(edit) abort
   if empty(lines) || first < 1 || last < first - 1 || last > line('$')
     throw 'Remarkist: no such lines'
   endif
-  call append(last, lines)
-  if last >= first
-    silent execute 'keepjumps ' . first . ',' . last . 'delete _'
+  if last < first || getline(first, last) !=# lines
+    call append(last, lines)
+    if last >= first
+      silent execute 'keepjumps ' . first . ',' . last . 'delete _'
+    endif
   endif
 
   for row in range(len(lines))
