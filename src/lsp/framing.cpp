@@ -91,13 +91,10 @@ std::optional<Frame> FrameReader::takeBuffered() {
     try {
         return Frame{nlohmann::json::parse(body), ""};
     } catch (const nlohmann::json::exception &error) {
-        // A Content-Length too large takes in the start of the next frame: go on from there.
-        // One too small leaves the rest of this body before the next frame: skip it.
-        const std::size_t next = body.find(lengthHeader);
-        if (next != std::string_view::npos)
-            m_at = bodyBegin + next;
-        else
-            m_resync = true;
+        // A wrong Content-Length puts the next frame's header inside this body, or right after
+        // a few bytes of this frame that were left out: go on from the first one after its start.
+        m_at = bodyBegin;
+        m_resync = true;
         std::string what = error.what();
         return Frame{{}, "invalid JSON: " + what.erase(0, what.find("] ") + 2)};
     }

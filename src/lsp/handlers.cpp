@@ -1,5 +1,6 @@
 #include "lsp/handlers.h"
 
+#include "core/common/settingrecord.h"
 #include "core/read/scan.h"
 #include "core/read/source.h"
 
@@ -34,8 +35,7 @@ struct LineEdit {
 };
 std::optional<LineEdit> editAt(const Document &document, std::size_t line, bool restyle) {
     const auto edit = [&](std::optional<std::string> summary) {
-        (void)restyle;
-        return editSource(document.text(), line, document.language(), summary);
+        return editSource(document.text(), line, document.language(), summary, restyle);
     };
     SourceEdit result;
     try {
@@ -95,6 +95,24 @@ void appendLiteral(std::string &snippet, std::string_view text) {
         snippet += c;
     }
 }
+
+// While it lives, comments in `language` are framed as typed ("/**", "///" or "/++") where the
+// language can hold that framing: "///" above a C++ function gives a "///" comment whatever
+// framing the settings choose.
+class TypedFraming {
+public:
+    TypedFraming(Language language, std::string_view typed) : m_saved(g_settingRecord.m_languageChoices) {
+        const std::size_t style = typed == "/**" ? 0 : typed == "///" ? 1 : 2;
+        g_settingRecord.m_languageChoices[language]["CommentStyle"] =
+            settingField("CommentStyle").names[style];
+    }
+    ~TypedFraming() { g_settingRecord.m_languageChoices = std::move(m_saved); }
+    TypedFraming(const TypedFraming &) = delete;
+    TypedFraming &operator=(const TypedFraming &) = delete;
+
+private:
+    std::map<Language, LanguageChoice> m_saved;
+};
 
 // The stand-in for tab stop n in the rendered comment; no comment text holds these bytes.
 std::string stop(std::size_t n) {
@@ -216,7 +234,10 @@ json completion(const Document &document, const json &position, Encoding encodin
         request.returns = stop(++stops);
     for (ExceptionEntry &entry : request.throws)
         entry.description = stop(++stops);
-    const std::string rendered = renderDocument(request, "\n", document.language());
+    const std::string rendered = [&] {
+        const TypedFraming framing(*document.language(), typed);
+        return renderDocument(request, "\n", document.language());
+    }();
 
     const std::string_view declarationLine = document.line(line + 1);
     const std::string_view indent = declarationLine.substr(0, declarationLine.find_first_not_of(" \t"));
