@@ -181,7 +181,12 @@ bool excludes(std::string_view glob, std::string_view relative) {
     }
     if (glob.front() == '/')
         glob.remove_prefix(1);
-    return globMatch(glob, relative);
+    // "src/gen" excludes "src/gen/a.cpp" too.
+    for (std::size_t end = relative.size(); end != std::string_view::npos && end > 0;
+         end = relative.rfind('/', end - 1))
+        if (globMatch(glob, relative.substr(0, end)))
+            return true;
+    return false;
 }
 
 // "a/./b/../c" gives "a/c"; the result is absolute when `path` is.
@@ -260,6 +265,9 @@ public:
                 fail("expected key = value");
             ++m_at;
             skipBlanks();
+            constexpr std::string_view keys[] = {"disable", "only", "exclude", "language"};
+            if (std::find(std::begin(keys), std::end(keys), key) == std::end(keys))
+                fail("unknown key " + inQuotes(key) + " (known: disable, only, exclude, language)");
             const std::vector<std::string> values = readValue();
             std::string joined;
             for (const std::string &value : values)
@@ -275,8 +283,6 @@ public:
                 if (values.size() != 1)
                     fail("language takes one name");
                 choice.language = parseLanguage(values.front(), where);
-            } else {
-                fail("unknown key " + inQuotes(key) + " (known: disable, only, exclude, language)");
             }
             endLine();
         }
@@ -651,55 +657,52 @@ private:
         }
         const Entry root{path, "", Language::Cpp, rulesFor(absolute)};
         const std::set<std::string> ignored = gitIgnored(path);
-        const std::string prefix = path.ends_with('/') ? path : path + "/";
-        std::vector<std::string> folders{""};
-        while (!folders.empty()) {
-            const std::string folder = std::move(folders.back());
-            folders.pop_back();
-            const std::string shown = folder.empty() ? path : prefix + folder;
-            DIR *dir = ::opendir(shown.c_str());
-            if (!dir) {
-                m_errors +=
-                    "remarkist-render: cannot read " + inQuotes(shown) + ": " + std::strerror(errno) + "\n";
-                m_status = std::max(m_status, 1);
+        walkFolder(root, path.ends_with('/') ? path : path + "/", "", absolute, ignored);
+    }
+
+    // Depth first, in name order: "a/x.java" before "b.d".
+    void walkFolder(const Entry &root, const std::string &prefix, const std::string &folder,
+                    const std::string &absolute, const std::set<std::string> &ignored) {
+        const std::string shown = folder.empty() ? root.path : prefix + folder;
+        DIR *dir = ::opendir(shown.c_str());
+        if (!dir) {
+            m_errors +=
+                "remarkist-render: cannot read " + inQuotes(shown) + ": " + std::strerror(errno) + "\n";
+            m_status = std::max(m_status, 1);
+            return;
+        }
+        std::vector<std::pair<std::string, unsigned char>> names;
+        while (const dirent *item = ::readdir(dir)) {
+            const std::string_view name = item->d_name;
+            if (name != "." && name != "..")
+                names.emplace_back(name, item->d_type);
+        }
+        ::closedir(dir);
+        std::sort(names.begin(), names.end());
+        for (auto &[name, type] : names) {
+            const std::string relative = folder.empty() ? name : folder + "/" + name;
+            const std::string full = prefix + relative;
+            if (type == DT_UNKNOWN) {
+                struct stat item;
+                type = ::lstat(full.c_str(), &item) != 0 ? DT_UNKNOWN
+                       : S_ISDIR(item.st_mode)           ? DT_DIR
+                       : S_ISLNK(item.st_mode)           ? DT_LNK
+                       : S_ISREG(item.st_mode)           ? DT_REG
+                                                         : DT_FIFO;
+            }
+            if (type == DT_LNK)
+                continue; // links are not followed: no loops, no file checked twice
+            if (type == DT_DIR) {
+                if (name.front() != '.' && !ignored.contains(relative + "/") &&
+                    !excluded(*root.rules, relative, full, absolute + "/" + relative))
+                    walkFolder(root, prefix, relative, absolute, ignored);
                 continue;
             }
-            std::vector<std::pair<std::string, unsigned char>> names;
-            while (const dirent *item = ::readdir(dir)) {
-                const std::string_view name = item->d_name;
-                if (name != "." && name != "..")
-                    names.emplace_back(name, item->d_type);
-            }
-            ::closedir(dir);
-            std::sort(names.begin(), names.end());
-            std::vector<std::string> below;
-            for (auto &[name, type] : names) {
-                const std::string relative = folder.empty() ? name : folder + "/" + name;
-                const std::string full = prefix + relative;
-                if (type == DT_UNKNOWN) {
-                    struct stat item;
-                    type = ::lstat(full.c_str(), &item) != 0 ? DT_UNKNOWN
-                           : S_ISDIR(item.st_mode)           ? DT_DIR
-                           : S_ISLNK(item.st_mode)           ? DT_LNK
-                           : S_ISREG(item.st_mode)           ? DT_REG
-                                                             : DT_FIFO;
-                }
-                if (type == DT_LNK)
-                    continue; // links are not followed: no loops, no file checked twice
-                if (type == DT_DIR) {
-                    if (name.front() != '.' && !ignored.contains(relative + "/") &&
-                        !excluded(*root.rules, relative, full, absolute + "/" + relative))
-                        below.push_back(relative);
-                    continue;
-                }
-                const std::optional<Language> language =
-                    root.rules->language ? root.rules->language : languageOfName(name);
-                if (language && !ignored.contains(relative) &&
-                    !excluded(*root.rules, relative, full, absolute + "/" + relative))
-                    m_entries.push_back({full, relative, *language, root.rules});
-            }
-            // Depth first, in name order.
-            folders.insert(folders.end(), below.rbegin(), below.rend());
+            const std::optional<Language> language =
+                root.rules->language ? root.rules->language : languageOfName(name);
+            if (language && !ignored.contains(relative) &&
+                !excluded(*root.rules, relative, full, absolute + "/" + relative))
+                m_entries.push_back({full, relative, *language, root.rules});
         }
     }
 };
