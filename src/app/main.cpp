@@ -85,7 +85,7 @@ int main(int argc, char *argv[]) {
     int count = static_cast<int>(arguments.size()) - 1;
     Application app(count, arguments.data());
     // Before anything is built: a second start only hands over to the first.
-    SingleInstance instance(instanceServerName());
+    SingleInstance instance(prepareInstanceServerName());
     if (instance.activateRunning())
         return 0;
     useSystemLanguage();

@@ -7,8 +7,10 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -42,7 +44,7 @@ TEST(PlatformChoice, XcbOnlyWhereWaylandOffersX11AndTheUserChoseNothing) {
     }
 }
 
-TEST(InstanceServerName, UserAndDisplayInTheRuntimeFolder) {
+TEST(InstanceServerName, UserAndDisplayInTheRuntimeFolderElseInAPrivateOne) {
     struct Row {
         const char *name;
         unsigned uid;
@@ -53,12 +55,64 @@ TEST(InstanceServerName, UserAndDisplayInTheRuntimeFolder) {
         {"XWayland: the X display", 1000, ":1", "wayland-0", "/run/user/1000",
          "/run/user/1000/remarkist-1000-:1"},
         {"Wayland alone", 1000, "", "wayland-0", "/run/user/1000", "/run/user/1000/remarkist-1000-wayland-0"},
-        {"no runtime folder: a bare name", 1001, "localhost:10.0", "", "", "remarkist-1001-localhost:10.0"},
+        {"no runtime folder: the user's own folder", 1001, "localhost:10.0", "", "",
+         "/tmp/remarkist-1001/remarkist-1001-localhost:10.0"},
         {"a display path stays one file", 0, "unix/:0", "", "/run/user/0", "/run/user/0/remarkist-0-unix_:0"},
     };
     for (const Row &row : rows)
-        EXPECT_EQ(instanceServerName(row.uid, row.display, row.wayland, row.runtime), row.expected)
+        EXPECT_EQ(instanceServerName(row.uid, row.display, row.wayland, row.runtime, "/tmp"), row.expected)
             << row.name;
+}
+
+void folder(const char *path, mode_t mode) {
+    EXPECT_EQ(mkdir(path, 0700), 0);
+    EXPECT_EQ(chmod(path, mode), 0);
+}
+
+// The folder is made where it is missing, and trusted only as a real folder of the user that
+// no one else may write to. A folder of another uid is seen by asking for it with uid + 1.
+TEST(PrivateFolder, TrustedOnlyWhenTheUsersAlone) {
+    QTemporaryDir temporary;
+    ASSERT_TRUE(temporary.isValid());
+    const QByteArray base = QFile::encodeName(temporary.path());
+    const unsigned uid = getuid();
+    struct Row {
+        const char *name;
+        // Shapes the path before the check; null leaves it missing.
+        void (*make)(const char *path);
+        unsigned uid;
+        QString problem;
+    };
+    const Row rows[] = {
+        {"missing: made", nullptr, uid, ""},
+        {"a folder 0700", [](const char *p) { folder(p, 0700); }, uid, ""},
+        {"readable by others", [](const char *p) { folder(p, 0755); }, uid, ""},
+        {"writable by the group", [](const char *p) { folder(p, 0770); }, uid, "writable by group or others"},
+        {"writable by others", [](const char *p) { folder(p, 01777); }, uid, "writable by group or others"},
+        {"another user's", [](const char *p) { folder(p, 0700); }, uid + 1,
+         QStringLiteral("owned by uid %1").arg(uid)},
+        {"a link to a folder 0700",
+         [](const char *p) {
+             const std::string target = std::string(p) + "-target";
+             folder(target.c_str(), 0700);
+             EXPECT_EQ(symlink(target.c_str(), p), 0);
+         },
+         uid, "a symbolic link"},
+        {"a file", [](const char *p) { EXPECT_EQ(close(open(p, O_CREAT | O_WRONLY, 0600)), 0); }, uid,
+         "not a folder"},
+    };
+    int number = 0;
+    for (const Row &row : rows) {
+        const QByteArray path = base + "/remarkist-" + QByteArray::number(++number);
+        if (row.make)
+            row.make(path.constData());
+        EXPECT_EQ(privateFolderProblem(QFile::decodeName(path), row.uid), row.problem) << row.name;
+    }
+    struct stat made {};
+    ASSERT_EQ(lstat(base + "/remarkist-1", &made), 0);
+    EXPECT_EQ(made.st_mode & 07777, 0700u);
+    EXPECT_EQ(privateFolderProblem(QFile::decodeName(base + "/missing/remarkist-0"), uid),
+              "No such file or directory");
 }
 
 // The first and the second start within one test process: the second one's blocking calls run
@@ -100,6 +154,24 @@ protected:
         ASSERT_EQ(::listen(fd, 1), 0);
         close(fd);
         ASSERT_TRUE(QFile::exists(name));
+    }
+
+    // Sends bytes as a client that trusts anyone would, and reads until the program closes the
+    // connection (after its answer, or without one); with `wait` false it closes at once.
+    QByteArray request(const QByteArray &bytes, bool wait = true) const {
+        const sockaddr_un at = address();
+        const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+        const timeval limit{2, 0};
+        setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+        QByteArray got;
+        if (connect(fd, reinterpret_cast<const sockaddr *>(&at), sizeof at) == 0 &&
+            write(fd, bytes.constData(), static_cast<size_t>(bytes.size())) == bytes.size() && wait) {
+            char buffer[64];
+            for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;)
+                got.append(buffer, n);
+        }
+        close(fd);
+        return got;
     }
 
     QTemporaryDir runtime;
@@ -175,26 +247,49 @@ TEST_F(Instance, OnlyTheActivationRequestIsAnswered) {
     first.listen();
     for (const Row &row : rows) {
         activations = 0;
-        const QByteArray answer = meanwhile([this, &row] {
-            const sockaddr_un at = address();
-            const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
-            const timeval limit{2, 0};
-            setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
-            QByteArray got;
-            if (connect(fd, reinterpret_cast<const sockaddr *>(&at), sizeof at) == 0 &&
-                write(fd, row.request.constData(), static_cast<size_t>(row.request.size())) ==
-                    row.request.size()) {
-                // The program closes the connection after its answer, or without one.
-                char buffer[64];
-                for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;)
-                    got.append(buffer, n);
-            }
-            close(fd);
-            return got;
-        });
+        EXPECT_EQ(meanwhile([this, &row] { return request(row.request); }), row.answer) << row.name;
         EXPECT_EQ(activations, row.activations) << row.name;
-        EXPECT_EQ(answer, row.answer) << row.name;
     }
+}
+
+// Another user's program is seen here as one that runs for a uid other than the one trusted.
+TEST_F(Instance, AnotherUsersSocketCountsAsAbsent) {
+    SingleInstance others(name);
+    QObject::connect(&others, &SingleInstance::activationRequested, [this] { ++activations; });
+    others.listen();
+    ASSERT_TRUE(others.isListening());
+    const unsigned ownUid = getuid() + 1;
+    EXPECT_FALSE(meanwhile([this, ownUid] { return SingleInstance(name, ownUid).activateRunning(); }));
+    EXPECT_EQ(activations, 0) << "the other program got the request";
+
+    // Where the folder is the user's own, the socket is taken over.
+    SingleInstance own(name, ownUid);
+    meanwhile([&own] {
+        own.listen();
+        return true;
+    });
+    EXPECT_TRUE(own.isListening());
+}
+
+TEST_F(Instance, AnotherUsersRequestIsNotAnswered) {
+    SingleInstance first(name, getuid() + 1);
+    QObject::connect(&first, &SingleInstance::activationRequested, [this] { ++activations; });
+    first.listen();
+    ASSERT_TRUE(first.isListening());
+    EXPECT_EQ(meanwhile([this] { return request("activate\n"); }), "");
+    EXPECT_EQ(activations, 0);
+}
+
+// Regression: a start that gave up waiting has closed its end before the answer is written;
+// writing it must not end the running program with SIGPIPE.
+TEST_F(Instance, ClientGoneBeforeTheAnswer) {
+    SingleInstance first(name);
+    QObject::connect(&first, &SingleInstance::activationRequested, [this] { ++activations; });
+    first.listen();
+    EXPECT_EQ(request("activate\n", false), "");
+    while (activations == 0)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
+    EXPECT_TRUE(secondStart());
 }
 
 } // namespace

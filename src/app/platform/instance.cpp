@@ -1,7 +1,5 @@
 #include "app/platform/instance.h"
 
-#include "core/Orvex/System/File.h"
-
 #include <QDir>
 #include <QFile>
 #include <QSocketNotifier>
@@ -13,6 +11,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <optional>
 #include <utility>
@@ -31,11 +30,9 @@ constexpr std::string_view activatedAnswer = "ok\n";
 // Longer than any request: a client that sends more without a line end is dropped.
 constexpr std::size_t maxRequestBytes = 64;
 
-// The socket's address: a bare name lives in the temporary folder. Nothing when the path does
-// not fit an address.
+// The socket's address; nothing when the path does not fit one.
 std::optional<sockaddr_un> addressOf(const QString &name) {
-    const QByteArray path = QFile::encodeName(
-        name.contains(QLatin1Char('/')) ? name : QDir::tempPath() + QLatin1Char('/') + name);
+    const QByteArray path = QFile::encodeName(name);
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     if (path.isEmpty() || static_cast<std::size_t>(path.size()) >= sizeof address.sun_path)
@@ -51,6 +48,30 @@ bool waitFor(int fd, short events, int timeoutMs) {
         ready = ::poll(&entry, 1, timeoutMs);
     while (ready < 0 && errno == EINTR);
     return ready > 0;
+}
+
+// Like a write, but a peer that has gone gives an error instead of SIGPIPE, which would end
+// the program.
+bool sendAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+// The user the process at the other end of a connection runs as (for a client, the one that
+// listens; for the listener, the client), as the kernel saw it at connect or listen.
+std::optional<uid_t> peerUid(int fd) {
+    ucred credentials{};
+    socklen_t size = sizeof credentials;
+    if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &credentials, &size) != 0)
+        return std::nullopt;
+    return credentials.uid;
 }
 
 // A connection to the program listening at the address, or -1: refused at once where nothing
@@ -71,25 +92,62 @@ int connectTo(const sockaddr_un &address) {
     return -1;
 }
 
-} // namespace
-
-QString instanceServerName(unsigned uid, const QString &display, const QString &waylandDisplay,
-                           const QString &runtimeDir) {
+QString sessionOf(const QString &display, const QString &waylandDisplay) {
     QString session = display.isEmpty() ? waylandDisplay : display;
     // A display may be a path ("unix/:0"); the name is one file name.
     session.replace(QLatin1Char('/'), QLatin1Char('_'));
-    const QString name = QStringLiteral("remarkist-%1-%2").arg(uid).arg(session);
-    return runtimeDir.isEmpty() ? name : runtimeDir + QLatin1Char('/') + name;
+    return session;
 }
 
-QString instanceServerName() {
-    return instanceServerName(getuid(), qEnvironmentVariable("DISPLAY"),
-                              qEnvironmentVariable("WAYLAND_DISPLAY"),
-                              qEnvironmentVariable("XDG_RUNTIME_DIR"));
+} // namespace
+
+QString instanceServerName(unsigned uid, const QString &display, const QString &waylandDisplay,
+                           const QString &runtimeDir, const QString &tempDir) {
+    const QString name = QStringLiteral("remarkist-%1-%2").arg(uid).arg(sessionOf(display, waylandDisplay));
+    // The temporary folder is shared by every local user: whoever makes a name there first owns
+    // it. The user's own folder in it keeps the others out.
+    const QString folder =
+        runtimeDir.isEmpty() ? tempDir + QStringLiteral("/remarkist-%1").arg(uid) : runtimeDir;
+    return folder + QLatin1Char('/') + name;
 }
 
-SingleInstance::SingleInstance(QString serverName, QObject *parent)
-    : QObject(parent), m_name(std::move(serverName)) {}
+QString privateFolderProblem(const QString &folder, unsigned uid) {
+    const QByteArray path = QFile::encodeName(folder);
+    if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    // lstat, so that a link to a folder of ours that another user put there is no folder.
+    struct stat status {};
+    if (::lstat(path.constData(), &status) != 0)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    if (S_ISLNK(status.st_mode))
+        return QStringLiteral("a symbolic link");
+    if (!S_ISDIR(status.st_mode))
+        return QStringLiteral("not a folder");
+    if (status.st_uid != uid)
+        return QStringLiteral("owned by uid %1").arg(status.st_uid);
+    if ((status.st_mode & (S_IWGRP | S_IWOTH)) != 0)
+        return QStringLiteral("writable by group or others");
+    return {};
+}
+
+QString prepareInstanceServerName() {
+    const QString runtimeDir = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    const QString name =
+        instanceServerName(getuid(), qEnvironmentVariable("DISPLAY"), qEnvironmentVariable("WAYLAND_DISPLAY"),
+                           runtimeDir, QDir::tempPath());
+    if (!runtimeDir.isEmpty())
+        return name;
+    const QString folder = name.left(name.lastIndexOf(QLatin1Char('/')));
+    const QString problem = privateFolderProblem(folder, getuid());
+    if (problem.isEmpty())
+        return name;
+    std::fprintf(stderr, "remarkist: cannot use %s (%s): running without the one-instance service\n",
+                 qPrintable(folder), qPrintable(problem));
+    return {};
+}
+
+SingleInstance::SingleInstance(QString serverName, unsigned ownUid, QObject *parent)
+    : QObject(parent), m_name(std::move(serverName)), m_uid(ownUid) {}
 
 SingleInstance::~SingleInstance() {
     close();
@@ -100,12 +158,22 @@ bool SingleInstance::activateRunning() const {
     const int fd = address ? connectTo(*address) : -1;
     if (fd < 0)
         return false;
+    // Another user may have made the socket first (where the folder is shared); their program
+    // must not be able to keep ours from starting. It gets no request either.
+    const std::optional<uid_t> uid = peerUid(fd);
+    if (uid != m_uid) {
+        ::close(fd);
+        std::fprintf(stderr,
+                     "remarkist: cannot use %s: it is served by uid %s; opening a window of its own\n",
+                     address->sun_path, uid ? std::to_string(*uid).c_str() : "unknown");
+        return false;
+    }
     // No answer comes from a program whose window has just closed: its socket still accepts
     // until it goes, but nobody reads there any more.
     std::string answer;
     char buffer[16];
     ssize_t got = 0;
-    if (Orvex::writeAll(fd, activateRequest))
+    if (sendAll(fd, activateRequest))
         while (answer.size() < activatedAnswer.size() && waitFor(fd, POLLIN, answerTimeoutMs) &&
                (got = ::read(fd, buffer, sizeof buffer)) > 0)
             answer.append(buffer, static_cast<std::size_t>(got));
@@ -113,19 +181,22 @@ bool SingleInstance::activateRunning() const {
     return answer == activatedAnswer;
 }
 
-bool SingleInstance::answers() const {
+SingleInstance::Peer SingleInstance::listener() const {
     const std::optional<sockaddr_un> address = addressOf(m_name);
     const int fd = address ? connectTo(*address) : -1;
-    if (fd >= 0)
-        ::close(fd);
-    return fd >= 0;
+    if (fd < 0)
+        return Peer::None;
+    const bool own = peerUid(fd) == m_uid;
+    ::close(fd);
+    return own ? Peer::Own : Peer::Foreign;
 }
 
 void SingleInstance::listen() {
     const std::optional<sockaddr_un> address = addressOf(m_name);
-    if (m_listener >= 0 || !address || answers())
+    if (m_listener >= 0 || !address || listener() == Peer::Own)
         return;
-    // Nobody answers on a socket that is there: its program ended without removing it.
+    // Nobody of ours answers on a socket that is there: its program ended without removing it,
+    // or another user made it in a folder that is ours.
     ::unlink(address->sun_path);
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     // Only this user may ask the program to come forward.
@@ -164,6 +235,12 @@ bool SingleInstance::isListening() const {
 void SingleInstance::onNewConnection() {
     int fd;
     while ((fd = ::accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK)) >= 0) {
+        // The socket's mode keeps other users out, but not root's processes, nor anyone once
+        // the mode has been widened.
+        if (peerUid(fd) != m_uid) {
+            ::close(fd);
+            continue;
+        }
         m_requests[fd];
         auto *notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
         connect(notifier, &QSocketNotifier::activated, this, [this, notifier, fd] {
@@ -189,7 +266,7 @@ bool SingleInstance::readRequest(int fd) {
         return false; // the rest of the line is still on its way
     if (request == activateRequest) {
         emit activationRequested();
-        Orvex::writeAll(fd, activatedAnswer);
+        sendAll(fd, activatedAnswer);
     }
     return true;
 }
