@@ -1,6 +1,7 @@
 #include "app/AppMain.h"
 #include "app/misc/language.h"
 #include "app/platform/clipboard.h"
+#include "app/platform/endsignals.h"
 #include "app/platform/errordialog.h"
 #include "app/platform/hotkey.h"
 #include "app/platform/instance.h"
@@ -88,6 +89,9 @@ int main(int argc, char *argv[]) {
     SingleInstance instance(prepareInstanceServerName());
     if (instance.activateRunning())
         return 0;
+    // Caught from here on; a signal that comes while the window is being built waits for the
+    // event loop.
+    EndSignals endSignals;
     useSystemLanguage();
     SystemSounds sounds;
     SystemClipboard clipboard;
@@ -106,6 +110,14 @@ int main(int argc, char *argv[]) {
         // the event loop, so that it costs the window's first showing nothing.
         QObject::connect(&instance, &SingleInstance::activationRequested, window, &MainWindow::onHotKey);
         QMetaObject::invokeMethod(&instance, &SingleInstance::listen, Qt::QueuedConnection);
+        // A kill, Ctrl+C in the terminal or a logout ends the program as Cancel does: the window
+        // closes (the settings page saves what it saves then), and what follows the event loop
+        // removes the socket and hands the clipboard over. Quitting too ends a dialog that is
+        // open meanwhile, which would otherwise keep the program running.
+        QObject::connect(&endSignals, &EndSignals::received, window, [window] {
+            window->close();
+            QCoreApplication::quit();
+        });
         app.exec();
         instance.close();
     } catch (const std::exception &error) {
