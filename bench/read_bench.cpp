@@ -70,6 +70,12 @@ const std::vector<Hostile> &hostiles() {
         {"template heads", repeated("template <class T> ")},
         {"unterminated comment", "/*" + repeated("*")},
         {"one word", repeated("x")},
+        {"declarators", "int " + repeated("a, f(x) = 0, ")},
+        {"enumerators", "enum E { " + repeated("A = 1 << 2, B, ")},
+        {"comparisons in defaults", "void f(" + repeated("int a = b < c, int d = e > g, ")},
+        {"macro definitions", repeated("#define F(a, ...) a /**< a */\n")},
+        {"one macro continued", "#define F(a) \\\n" + repeated("a \\\n")},
+        {"member comments", repeated("int x; ///< a\n")},
     };
     return texts;
 }

@@ -8,7 +8,8 @@
 namespace {
 
 // What any reading must hold: lines inside the text, in order, with the comment before the
-// declaration; directions from the rule ("out" only from D's storage class).
+// declaration and the member comment after its start; directions from the rule ("out" only from
+// D's storage class); a passing for each parameter.
 void check(const Declaration &declaration, std::size_t lines, Language language) {
     if (declaration.firstLine < 1 || declaration.firstLine > declaration.lastLine ||
         declaration.lastLine > lines)
@@ -22,7 +23,17 @@ void check(const Declaration &declaration, std::size_t lines, Language language)
             !(param.direction == "out" && language == Language::D))
             std::abort();
     if (declaration.request.kind == DocumentKind::Class &&
-        !(declaration.request.params.empty() && declaration.request.throws.empty()))
+        !(declaration.request.params.empty() && declaration.request.throws.empty() &&
+          declaration.returnsValue))
+        std::abort();
+    if (declaration.byValue.size() != declaration.request.params.size())
+        std::abort();
+    // A member comment stands after the declaration begins, on its last line or below it.
+    if (declaration.trailing &&
+        (declaration.trailing->firstLine < declaration.firstLine ||
+         declaration.trailing->firstLine > declaration.lastLine ||
+         declaration.trailing->begin >= declaration.trailing->end || declaration.trailing->lastLine > lines ||
+         (declaration.comment && declaration.trailing->begin < declaration.comment->end)))
         std::abort();
 }
 

@@ -91,8 +91,19 @@ const std::vector<Row> cRows = {
     {"enumerator", "RED,", type},
     {"enumerator with a value", "RED = 1 << 2,", type},
     {"last enumerator", "BLUE\n};", type},
-    {"annotations before the type", "void f(_In_ LPCSTR, _Out_writes_(n) char *buf, __in int n);", function,
+    {"annotations before the type", "void f(_In_ LPCSTR, _Out_writes_(n) char *buf, int n);", function,
      "in -, inout buf, in n"},
+    {"a name like an old annotation", "extern in_addr_t inet_lnaof (struct in_addr __in) __THROW;", function,
+     "in __in"},
+    {"function pointer named like a macro", "void (*__routine) (void *);", function, "inout -"},
+    {"function pointer after a type name", "sqlite3_int64 (*xRowid)(Fts5Context *, const char *zName);",
+     function, "inout -, in zName"},
+    {"pointer to a function that returns one",
+     "void (*(*xDlSym)(sqlite3_vfs *, void *, const char *zSymbol))(void);", function,
+     "inout -, inout -, in zSymbol"},
+    {"pointers to function pointers", "int f(void (**pxFunc)(int), void (*const *p)(int), void (*&r)(int));",
+     function, "inout pxFunc, in p, inout r"},
+    {"enumerator before a preprocessor line", "DETACHED\n#define DETACHED DETACHED\n};", type},
     {"a function among variables", "int a, f(int x);", function, "in x"},
 };
 
@@ -174,6 +185,7 @@ const std::vector<Row> cppRows = {
     {"namespace alias", "namespace fs = std::filesystem;", type},
     {"member function pointer", "void (Widget::*handler)(int n) = nullptr;", function, "in n"},
     {"enumerator with a template value", "Red = std::numeric_limits<int>::max(),", type},
+    {"enumerator with a deprecation macro", "Old Q_DECL_ENUMERATOR_DEPRECATED_X(\"use New\") = New,", type},
     {"comparisons in defaults", "void f(int a = b < c, int d = e > g);", function, "in a, in d"},
     {"a type in parentheses", "void f(Foo(Bar));", function, "in -"},
     {"a bare macro line above a member", "Q_OBJECT\nQ_PROPERTY(int x READ x)\nint m_x;", type},
@@ -216,6 +228,9 @@ const std::vector<Row> dRows = {
     {"module", "module std.stdio;", type},
     {"enum member", "ACQ = 2,", type},
     {"deprecated enum member", "deprecated(\"use b\") a,", type},
+    {"enum member named like a C type", "signed = 1,", type},
+    {"eponymous template constant", "package(std) enum bool isRange(R, size_t n) = is(typeof(R.init));",
+     type},
 };
 
 const std::vector<Row> javaRows = {
@@ -422,6 +437,9 @@ TEST(Declaration, GuessLanguage) {
         {"@Override public String toString()", Language::Java},
         {"public static void main(String[] args)", Language::Java},
         {"class Foo : public Bar {", Language::Cpp},
+        {"package java.util;", Language::Java},
+        {"__gshared T g;", Language::D},
+        {"namespace io {", Language::Cpp},
     };
     for (const auto &row : rows)
         EXPECT_EQ(guessLanguage(row.text), row.language) << row.text;

@@ -91,12 +91,10 @@ bool standaloneMacro(std::string_view word) {
 }
 
 // Microsoft's source annotations before a parameter's type, whose case sets them apart from
-// export macros: _In_, _Out_opt_, _Inout_updates_(n), and the older __in, __out_ecount(n).
+// export macros: _In_, _Out_opt_, _Inout_updates_(n).
 bool sourceAnnotation(std::string_view word) {
-    if (word.size() >= 4 && word[0] == '_' && word[1] >= 'A' && word[1] <= 'Z' && word.back() == '_')
-        return std::any_of(word.begin(), word.end(), [](char c) { return c >= 'a' && c <= 'z'; });
-    return word == "__in" || word == "__out" || word == "__inout" || word.starts_with("__in_") ||
-           word.starts_with("__out_") || word.starts_with("__inout_");
+    return word.size() >= 4 && word[0] == '_' && word[1] >= 'A' && word[1] <= 'Z' && word.back() == '_' &&
+           std::any_of(word.begin(), word.end(), [](char c) { return c >= 'a' && c <= 'z'; });
 }
 
 // Export and attribute macros: GTEST_API_, SQLITE_API, Q_DECL_NOEXCEPT, __THROW, __wur.
@@ -221,7 +219,7 @@ private:
     bool readToEnd(std::size_t from, std::size_t first, Found &found);
     bool readNamespace(std::size_t keyword, std::size_t first, Found &found);
     bool isName(std::size_t i, std::size_t first) const;
-    bool macroCall(std::size_t name, std::size_t params, std::size_t words, const Found &found) const;
+    bool macroCall(std::size_t name, std::size_t words, const Found &found) const;
     Outcome readFunction(std::size_t params, std::size_t tailFrom, std::size_t first, std::size_t name,
                          Found &found);
     bool returnsNothing(std::size_t first, std::size_t name, std::size_t tailFrom, std::size_t tailEnd) const;
@@ -429,6 +427,12 @@ bool Reader::read(std::size_t i, Found &found) {
         std::size_t open = j + 1;
         if (m_language == Language::Cpp && isPunct(open, "<") && t.match(open) != noMatch)
             open = pastGroup(open); // "f<int>(" in an explicit specialisation
+        if (cLike() && open == j + 1 && !oneOf(s, cGroupWords) &&
+            (isPunct(open + 1, "*") || isPunct(open + 1, "&") || isPunct(open + 1, "&&") ||
+             isPunct(open + 1, "^"))) {
+            ++j; // a type before a declarator: "sqlite3_int64 (*xRowid)(Fts5Context *);"
+            continue;
+        }
         if (isPunct(open, "(")) {
             if (t.match(open) == noMatch)
                 return fail(open);
@@ -437,7 +441,7 @@ bool Reader::read(std::size_t i, Found &found) {
                                             : false;
             if (!takesGroup && !typeDefinition) {
                 const Outcome outcome = readFunction(open, pastGroup(open), first, j, found);
-                if (outcome == Outcome::Accepted && macroCall(j, open, words, found))
+                if (outcome == Outcome::Accepted && macroCall(j, words, found))
                     return fail(j);
                 if (outcome != Outcome::Rejected)
                     return outcome == Outcome::Accepted;
@@ -454,12 +458,15 @@ bool Reader::read(std::size_t i, Found &found) {
     return fail(n);
 }
 
-// Whether token i, before the "=", ";" or "[" at `end`, can be a variable's name: a word after
-// the type, not a keyword nor a member ("this.x = 1"); array bounds may stand between.
+// Whether the token before the "=", ";" or "[" at `end` can be a variable's name: a word after
+// the type, not a keyword nor a member ("this.x = 1"); array bounds or D's template parameters
+// may stand between.
 bool Reader::isName(std::size_t end, std::size_t first) const {
     std::size_t i = end;
     while (i > first && isPunct(i - 1, "]") && t.match(i - 1) != noMatch && t.match(i - 1) >= first)
         i = t.match(i - 1);
+    if (isD() && i > first && isPunct(i - 1, ")") && t.match(i - 1) != noMatch && t.match(i - 1) > first)
+        i = t.match(i - 1); // a template's parameters: "enum bool isRange(R) = ..."
     if (i <= first + 1 || !t.isWord(i - 1))
         return false;
     const std::string_view w = word(i - 1);
@@ -472,10 +479,9 @@ bool Reader::isName(std::size_t end, std::size_t first) const {
 
 // A call of a macro that declares something, not a declaration: "G_DEFINE_TYPE(Foo, foo, G_TYPE)",
 // "DEFINE_GUID(x)": a name in capitals with no type before it and no named parameter.
-bool Reader::macroCall(std::size_t name, std::size_t params, std::size_t words, const Found &found) const {
+bool Reader::macroCall(std::size_t name, std::size_t words, const Found &found) const {
     if (!cLike() || words != 1 || !macroLike(word(name)) || t.spelling(name) == m_className)
         return false;
-    (void)params;
     return std::none_of(found.request.params.begin(), found.request.params.end(),
                         [](const ParamEntry &param) { return !param.name.empty() && param.name != "..."; });
 }
@@ -553,13 +559,23 @@ bool Reader::readEnumerator(std::size_t i, std::size_t end, bool standalone, Fou
         return fail(j);
     if (standalone) {
         const bool keyword =
-            oneOf(name, commonStatementWords) || oneOf(name, cBuiltins) || oneOf(name, dBuiltins) ||
-            oneOf(name, cQualifiers) ||
+            oneOf(name, commonStatementWords) ||
+            (cLike() && (oneOf(name, cBuiltins) || oneOf(name, cQualifiers))) ||
+            (isD() && oneOf(name, dBuiltins)) ||
             oneOf(name, {"class", "struct", "union", "enum", "interface", "typedef", "using"});
         if (keyword)
             return fail(j);
     }
     std::size_t k = j + 1;
+    // Attributes after the name: "Old Q_DECL_ENUMERATOR_DEPRECATED_X("...") = 1", "Old [[deprecated]]".
+    for (;;) {
+        if (const std::size_t past = skipAttribute(k); past != k)
+            k = past;
+        else if (cLike() && macroLike(word(k)))
+            k = isPunct(k + 1, "(") && t.match(k + 1) != noMatch ? pastGroup(k + 1) : k + 1;
+        else
+            break;
+    }
     if (isJava() && isPunct(k, "(") && t.match(k) != noMatch)
         k = pastGroup(k); // ACTIVE("a")
     if (isJava() && isPunct(k, "{") && t.match(k) != noMatch)
@@ -681,8 +697,13 @@ bool Reader::readNestedDeclarator(std::size_t open, std::size_t first, Found &fo
     std::size_t p = open + 1;
     std::size_t end = outerEnd;
     for (;;) {
+        // A calling convention stands before more: "(__stdcall *f)", "(SQLITE_CALLBACK *x)".
+        const auto convention = [this](std::size_t k) {
+            return macroLike(word(k)) &&
+                   (t.isWord(k + 1) || isPunct(k + 1, "*") || isPunct(k + 1, "&") || isPunct(k + 1, "^"));
+        };
         while (isPunct(p, "*") || isPunct(p, "&") || isPunct(p, "&&") || isPunct(p, "^") ||
-               oneOf(word(p), cQualifiers) || macroLike(word(p)) || (t.isWord(p) && isPunct(p + 1, "::")) ||
+               oneOf(word(p), cQualifiers) || convention(p) || (t.isWord(p) && isPunct(p + 1, "::")) ||
                isPunct(p, "::"))
             ++p;
         if (isPunct(p, "(") && t.match(p) != noMatch && t.match(p) < end) {
@@ -698,21 +719,33 @@ bool Reader::readNestedDeclarator(std::size_t open, std::size_t first, Found &fo
         return outcome == Outcome::Accepted || (outcome == Outcome::Rejected && fail(outerEnd + 1));
     }
     if (t.isWord(p) && !isPunct(p + 1, "(")) {
-        // A variable: "void (*handler)(int sig);", a function pointer, reads as a function with
-        // its parameters; "int (*rows)[4];" and "int (x);" as a variable.
+        // A variable. A pointer to a function reads as a function with the pointer's parameters:
+        // "void (*handler)(int sig);", "void (*(*sym)(void *, const char *name))(void);" (whose
+        // parameters are the two in the middle); "int (*rows)[4];" and "int (x);" as a variable.
         std::size_t q = p + 1;
         while (isPunct(q, "[") && t.match(q) != noMatch && t.match(q) < end)
             q = pastGroup(q);
-        while (q < outerEnd && isPunct(q, ")"))
-            ++q;
-        if (q != outerEnd || oneOf(word(p), cBuiltins) || oneOf(word(p), cQualifiers))
+        if (q != end || oneOf(word(p), cBuiltins) || oneOf(word(p), cQualifiers))
             return fail(q);
-        const std::size_t after = outerEnd + 1;
-        if (isPunct(after, "(") && t.match(after) != noMatch && p > open + 1) {
-            const Outcome outcome = readFunction(after, pastGroup(after), first, open, found);
-            return outcome == Outcome::Accepted || (outcome == Outcome::Rejected && fail(pastGroup(after)));
+        const std::size_t params = end + 1;
+        if (end != outerEnd || (isPunct(params, "(") && t.match(params) != noMatch && p > open + 1)) {
+            if (!isPunct(params, "(") || t.match(params) == noMatch || p == open + 1)
+                return fail(params);
+            std::size_t tail = pastGroup(params);
+            if (end != outerEnd) {
+                // Then the outer ")" and the groups of what the pointed-to function returns.
+                while (tail < outerEnd && isPunct(tail, ")"))
+                    ++tail;
+                if (tail != outerEnd)
+                    return fail(tail);
+                for (++tail; (isPunct(tail, "(") || isPunct(tail, "[")) && t.match(tail) != noMatch;)
+                    tail = pastGroup(tail);
+            }
+            const Outcome outcome =
+                readFunction(params, tail, first, end == outerEnd ? open : noMatch, found);
+            return outcome == Outcome::Accepted || (outcome == Outcome::Rejected && fail(tail));
         }
-        std::size_t k = after;
+        std::size_t k = outerEnd + 1;
         while (isPunct(k, "[") && t.match(k) != noMatch)
             k = pastGroup(k);
         if (!isPunct(k, ";") && !isPunct(k, "=") && !isPunct(k, ",") && k < n)
@@ -1144,14 +1177,23 @@ bool Reader::readCParam(std::vector<std::size_t> &elements, std::size_t begin, P
             m_byValue = false;
             return true;
         }
-        std::string_view innerOp;
+        std::string_view innerOp, lastOp;
         bool member = false;
+        // Pointer levels inside, and whether a const follows the one before the last: in
+        // "void (*const *p)(int)" what p points to, a function pointer, is const.
+        std::size_t levels = 0;
+        bool constBeforeLast = false, constAfterLast = false;
         for (;;) {
             if (isPunct(p, "*") || isPunct(p, "&") || isPunct(p, "&&") || isPunct(p, "^")) {
                 if (innerOp.empty())
                     innerOp = t.spelling(p);
+                lastOp = t.spelling(p);
+                ++levels;
+                constBeforeLast = constAfterLast;
+                constAfterLast = false;
                 ++p;
             } else if (oneOf(word(p), cQualifiers) || isPunct(p, "...")) {
+                constAfterLast = constAfterLast || (levels > 0 && t.is(p, "const"));
                 ++p;
             } else if (t.isWord(p) && isPunct(p + 1, "::")) {
                 member = true;
@@ -1167,7 +1209,9 @@ bool Reader::readCParam(std::vector<std::size_t> &elements, std::size_t begin, P
         const bool function = d + 1 < elements.size() && isPunct(elements[d + 1], "(");
         const bool toArray = d + 1 < elements.size() && isPunct(elements[d + 1], "[");
         m_byValue = m_byValue && innerOp.empty() && !member && !function && !toArray;
-        if (member || function)
+        if (function && levels >= 2 && !member) // a pointer or reference to a function pointer
+            param.direction = lastOp == "&&" || constBeforeLast ? "in" : "inout";
+        else if (member || function)
             param.direction = "in";
         else if (toArray)
             param.direction = innerOp == "&&" ? "in" : cDirection(elements, d, "", true);
@@ -1469,11 +1513,12 @@ Language guessLanguage(std::string_view text) {
         const std::string_view s = t.spelling(i);
         if (t.tokens[i].kind == TokenKind::Word) {
             if (oneOf(s, {"throws", "extends", "implements", "boolean", "synchronized", "native",
-                          "instanceof", "transient", "String", "strictfp"}))
+                          "instanceof", "transient", "String", "strictfp"}) ||
+                (same(s, "package") && t.isWord(i + 1) && (punct(i + 2, ".") || punct(i + 2, ";"))))
                 ++java;
             else if (oneOf(s, {"immutable", "nothrow", "pure", "ref", "lazy", "inout", "delegate", "module",
-                               "alias", "mixin", "ubyte", "ushort", "uint", "ulong", "dchar", "wchar",
-                               "real"}) ||
+                               "alias", "mixin", "ubyte", "ushort", "uint", "ulong", "dchar", "wchar", "real",
+                               "__gshared"}) ||
                      (oneOf(s, {"in", "out", "scope"}) && t.isWord(i + 1)) ||
                      (same(s, "this") && punct(i + 1, "(")))
                 ++d;
