@@ -513,6 +513,36 @@ TEST(Declaration, FindInABuffer) {
     }
 }
 
+// Members in each language, one after another: "f1" is a function on line 1, "c2" a class on
+// line 2.
+TEST(Declaration, FindMembers) {
+    const struct {
+        Language language;
+        std::string buffer, expected;
+    } rows[] = {
+        {Language::C,
+         "typedef enum {\n  A = 1,\n  B\n} e_t;\nstruct s {\n  int x : 2, y;\n  void (*cb)(int);\n};\n"
+         "static const char *const names[] = {\"a\", \"b\"};",
+         "c1 c2 c3 c5 c6 f7 c9"},
+        {Language::Java,
+         "package p;\nenum Color {\n  RED, GREEN(\"g\") { void f() {} },\n  BLUE;\n  private final int v = "
+         "1;\n"
+         "  Color() {}\n}\n@interface Marker {}",
+         "c1 c2 c3 c3 c4 c5 f6 c8"},
+        {Language::D,
+         "module m;\nenum E : int { a, b = 2 }\nimmutable int x = 3;\nalias T = int;\nstruct S {\n  int f;\n"
+         "  void g() { int local; }\n}",
+         "c1 c2 c2 c2 c3 c4 c5 c6 f7"},
+    };
+    for (const auto &row : rows) {
+        std::string got;
+        for (const Declaration &declaration : findDeclarations(row.buffer, row.language))
+            got += (got.empty() ? "" : " ") + std::string(declaration.request.kind == function ? "f" : "c") +
+                   std::to_string(declaration.firstLine);
+        EXPECT_EQ(got, row.expected) << row.buffer;
+    }
+}
+
 TEST(Declaration, FindTheRowsInOneBuffer) {
     const std::pair<const std::vector<Row> *, Language> tables[] = {
         {&cRows, Language::C}, {&cppRows, Language::Cpp}, {&dRows, Language::D}, {&javaRows, Language::Java}};
