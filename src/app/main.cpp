@@ -89,16 +89,24 @@ int main(int argc, char *argv[]) {
     SingleInstance instance(prepareInstanceServerName());
     if (instance.activateRunning())
         return 0;
-    // Caught from here on; a signal that comes while the window is being built waits for the
-    // event loop.
+    QPointer<MainWindow> window;
+    // A kill, Ctrl+C in the terminal or a logout ends the program as Cancel does: the window
+    // closes (the settings page saves what it saves then), and what follows the event loop
+    // removes the socket and hands the clipboard over. Quitting too closes a dialog that is open
+    // meanwhile (the error dialog), which would otherwise keep the program running. A signal
+    // that comes while the window is being built waits for the event loop.
     EndSignals endSignals;
+    QObject::connect(&endSignals, &EndSignals::received, &app, [&window] {
+        if (window)
+            window->close();
+        QCoreApplication::quit();
+    });
     useSystemLanguage();
     SystemSounds sounds;
     SystemClipboard clipboard;
     g_sounds = &sounds;
     g_clipboard = &clipboard;
 
-    QPointer<MainWindow> window;
     try {
         window = new MainWindow;
         std::unique_ptr<GlobalHotKey> hotKey = GlobalHotKey::grab();
@@ -110,14 +118,6 @@ int main(int argc, char *argv[]) {
         // the event loop, so that it costs the window's first showing nothing.
         QObject::connect(&instance, &SingleInstance::activationRequested, window, &MainWindow::onHotKey);
         QMetaObject::invokeMethod(&instance, &SingleInstance::listen, Qt::QueuedConnection);
-        // A kill, Ctrl+C in the terminal or a logout ends the program as Cancel does: the window
-        // closes (the settings page saves what it saves then), and what follows the event loop
-        // removes the socket and hands the clipboard over. Quitting too ends a dialog that is
-        // open meanwhile, which would otherwise keep the program running.
-        QObject::connect(&endSignals, &EndSignals::received, window, [window] {
-            window->close();
-            QCoreApplication::quit();
-        });
         app.exec();
         instance.close();
     } catch (const std::exception &error) {

@@ -29,10 +29,27 @@ ends_as_cancel() {
     rk_own_clipboard "$RK_TMP/other"
 }
 
-for signal in TERM INT HUP; do
-    echo "--- $signal"
+# setting.dat cannot be written: as after Cancel the error dialog asks what to do; a second
+# kill does not wait for the answer.
+second_kill_while_ending() {
+    mkdir "$RK_WORK/setting.dat"
+    kill -s TERM "$RK_APP_PID"
+    rk_wait $RK_TIMEOUT "the error dialog" rk_line errorDialog
+    rk_wait_text errorDialog/errorText "ファイルの保存に失敗しました。"
+    kill -s TERM "$RK_APP_PID"
+    rk_expect_exit 143
+}
+
+cases=(
+    "ends_as_cancel TERM"
+    "ends_as_cancel INT"
+    "ends_as_cancel HUP"
+    "second_kill_while_ending"
+)
+for case in "${cases[@]}"; do
+    echo "--- $case"
     rk_fresh_work
     rk_start_app
-    ends_as_cancel "$signal"
+    $case
 done
 echo "end_signal: ok"
