@@ -23,9 +23,13 @@ mkdir -p "$RK_WORK" "$HOME" "$RK_TMP/runtime"
 chmod 700 "$RK_TMP/runtime"
 
 rk_cleanup() {
-    local i
+    local i deadline
     for ((i = ${#RK_PIDS[@]} - 1; i >= 0; i--)); do
         kill "${RK_PIDS[i]}" 2>/dev/null || true
+        # The program ends as after Cancel, which may wait on the error dialog of a failed save.
+        deadline=$(( $(rk_now_ms) + 10000 ))
+        until rk_app_ended "${RK_PIDS[i]}" || [ "$(rk_now_ms)" -ge "$deadline" ]; do sleep 0.05; done
+        kill -KILL "${RK_PIDS[i]}" 2>/dev/null || true
         wait "${RK_PIDS[i]}" 2>/dev/null || true
     done
     rm -rf "$RK_TMP"
