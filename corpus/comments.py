@@ -563,7 +563,8 @@ class Checker:
             if not words(comment):
                 self.counts["empty comments"] += 1
                 return
-            self.fail("refused", shape="edit exits 1: " + result["stderr"].strip()[:80], buffer="".join(lines),
+            why = re.sub(r"\d+", "N", result["stderr"].strip())[:90]
+            self.fail("refused", shape="read accepts the declaration, edit exits 1: " + why, buffer="".join(lines),
                       stderr=result["stderr"])
             return
         once = apply(lines, answer)
@@ -630,6 +631,8 @@ class Checker:
         named = [k for k, n in enumerate(names) if n and n != "..."]
         pick = zlib.crc32((self.pair["file"] + str(self.pair["line"])).encode())
         head = declaration_head("".join(declaration), self.language)
+        if self.kind != "function":
+            return  # classes have no parameters to change
         if named:
             self.plant_rename(comment, declaration, head, names, named[pick % len(named)], line)
             self.plant_remove(comment, declaration, head, names, named[(pick // 7) % len(named)], line)
@@ -732,7 +735,8 @@ class Checker:
             # The first parameter line: it goes where the settings' layout puts it, so lines
             # may be added, but none of the comment's own may change or go.
             if any(op[0] != "insert" for op in ops):
-                return self.report_plant("add", "first parameter line: comment lines changed (%s)" % ops_shape(ops),
+                where = "a one-line comment" if len(comment) == 1 else "comment lines"
+                return self.report_plant("add", "first parameter line: %s changed (%s)" % (where, ops_shape(ops)),
                                          comment, new_comment, planted, answer)
             return
         if len(ops) != 1 or ops[0][0] != "insert" or ops[0][4] - ops[0][3] != 1:
@@ -741,9 +745,12 @@ class Checker:
         if param_tag_name(new_comment[ops[0][3]]) != "planted":
             return self.report_plant("add", "the inserted line is no parameter line for it", comment, new_comment,
                                      planted, answer)
-        position = [param_tag_name(x) for x in new_comment if param_tag_name(x)]
-        order = [n for n in expected if n in position]
-        if [n for n in position if n in expected] != order:
+        position = []
+        for x in new_comment:
+            name = param_tag_name(x)
+            if name in expected and name not in position:
+                position.append(name)
+        if position != [n for n in expected if n in position]:
             return self.report_plant("add", "parameter lines out of declaration order", comment, new_comment,
                                      planted, answer)
 
@@ -911,11 +918,20 @@ def unified(before, after):
 
 
 def comment_syntax(comment):
+    """`/** @cmd`, `/// \\cmd`, `/++ DDoc`, ... with the layout when it is not the usual one."""
+    lines = comment.rstrip("\n").split("\n")
+    layout = []
+    if len(lines) == 1:
+        layout.append("one line")
+    elif content(lines[-1]) and lines[-1].rstrip().endswith(("*/", "+/")):
+        layout.append("text on the closing line")
+    if re.search(r"^\s*\*\t", comment, re.M):
+        layout.append("tab after *")
     first = comment.lstrip()[:3]
     tags = "DDoc" if re.search(r"^\s*(?:[*+]\s*)?(Params|Returns):", comment, re.M) else \
         "\\cmd" if re.search(r"\\(param|brief|return)", comment) else \
         "@cmd" if re.search(r"@(param|brief|return)", comment) else "prose"
-    return "%s %s" % (first, tags)
+    return " ".join([first, tags] + layout)
 
 
 # ---------------------------------------------------------------------------------------------
@@ -938,7 +954,7 @@ def main():
     parser.add_argument("--render", required=True)
     parser.add_argument("--out", default="build/corpus")
     parser.add_argument("--jobs", type=int, default=2)
-    parser.add_argument("--per-language", type=int, default=1500, help="doc comments sampled per language")
+    parser.add_argument("--per-language", type=int, default=1000, help="doc comments sampled per language")
     parser.add_argument("--per-file", type=int, default=40, help="doc comments sampled from one file")
     parser.add_argument("--language", action="append", choices=LANGUAGES)
     parser.add_argument("--seed", default="remarkist")
