@@ -158,8 +158,8 @@ bool SingleInstance::activateRunning() const {
     const int fd = address ? connectTo(*address) : -1;
     if (fd < 0)
         return false;
-    // Another user may have made the socket first (where the folder is shared); their program
-    // must not be able to keep ours from starting. It gets no request either.
+    // Another user's program (only root could have put its socket in the user's folders) must
+    // not keep this one from starting, and gets no request.
     const std::optional<uid_t> uid = peerUid(fd);
     if (uid != m_uid) {
         ::close(fd);
