@@ -148,6 +148,17 @@ TEST_F(LanguageRule, EverySetting) {
             }
 }
 
+TEST_F(LanguageRule, ChoicesLeaveTheDesktopAlone) {
+    const std::string desktop = renderDocument(function(), "\r\n");
+    for (const Language language : allLanguages)
+        g_settingRecord.m_languageChoices[language] = {{"CommentStyle", "///_"},
+                                                       {"DocumentStyle", "\\"},
+                                                       {"SpacingStyle", "Space"},
+                                                       {"BoxingSize", "7"}};
+    EXPECT_EQ(renderDocument(function(), "\r\n"), desktop);
+    EXPECT_NE(renderDocument(function(), "\r\n", Language::D), desktop);
+}
+
 TEST_F(LanguageRule, FitToLanguage) {
     const struct {
         Language language;

@@ -10,6 +10,7 @@
 #include <functional>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <thread>
 
 namespace {
 
@@ -261,6 +262,86 @@ TEST_F(SettingRecordTest, SaveAndLoadKeepEverything) {
     record.m_author = "changed";
     record.Load();
     EXPECT_EQ(fields(record), expected);
+}
+
+// Each language's own choice goes under "Languages" beside the ten keys and comes back; a file
+// from before it, or whose choices were all unset again, is saved as it was.
+TEST_F(SettingRecordTest, LanguageChoicesRoundTrip) {
+    record.Load();
+    record.m_setting.opIndexAssign("12", "WindowX");
+    record.Save();
+    const std::string before = readBytes(file);
+
+    CSettingData old;
+    old.m_path = record.m_path;
+    old.Load();
+    EXPECT_TRUE(old.m_languageChoices.empty());
+    old.Save();
+    EXPECT_EQ(readBytes(file), before) << "a file without choices is saved byte for byte";
+
+    record.m_languageChoices[Language::Cpp] = {{"CommentStyle", "///_"}, {"SpacingSize", "2"}};
+    record.m_languageChoices[Language::Java] = {{"BoxingHeadStyle", "false"}};
+    record.Save();
+    const std::string tree = treeIn(file);
+    EXPECT_NE(tree.find(R"(,Author:"",Languages:[cpp:[CommentStyle:"///_",SpacingSize:"2"],)"
+                        R"(java:[BoxingHeadStyle:"false"]]])"),
+              std::string::npos)
+        << tree;
+
+    CSettingData again;
+    again.m_path = record.m_path;
+    again.Load();
+    EXPECT_EQ(again.m_languageChoices, record.m_languageChoices);
+    EXPECT_EQ(fields(again), defaults) << "the keys of all languages keep their values";
+    EXPECT_EQ(int(again.settingsFor(Language::Cpp).commentStyle()), 1);
+    EXPECT_EQ(again.settingsFor(Language::Cpp).spacingSize(), 2u);
+    EXPECT_EQ(int(again.settingsFor(Language::C).commentStyle()), 0) << "C follows all languages, fitted";
+    EXPECT_FALSE(again.settingsFor(Language::Java).boxingHeadStyle());
+
+    again.m_languageChoices.clear();
+    again.Save();
+    EXPECT_EQ(readBytes(file), before) << "with every choice unset the file is what it was";
+
+    // What this program does not know in the branch stays; it reads no choice from it.
+    const auto languages = again.m_setting.root()->opIndex("Languages");
+    languages->opIndex("rust")->opIndexAssign("x", "CommentStyle");
+    languages->opIndex("d")->opIndexAssign("x", "Author");
+    languages->opIndexAssign("leaf", "c");
+    again.m_languageChoices[Language::Cpp] = {{"SpacingStyle", "Space"}};
+    again.Save();
+    again.Load();
+    EXPECT_EQ(again.m_languageChoices,
+              (std::map<Language, LanguageChoice>{{Language::Cpp, {{"SpacingStyle", "Space"}}}}));
+    again.m_languageChoices.clear();
+    again.Save();
+    EXPECT_NE(treeIn(file).find(R"(Languages:[rust:[CommentStyle:"x"],d:[Author:"x"],c:"leaf"])"),
+              std::string::npos)
+        << treeIn(file);
+}
+
+TEST_F(SettingRecordTest, ChoosingKeepsWhatDiffersFromAllLanguages) {
+    record.Load();
+    SettingValues wanted = record.settingsFor(Language::Cpp);
+    record.chooseForLanguage(Language::Cpp, wanted);
+    EXPECT_TRUE(record.m_languageChoices.empty()) << "what C++ follows anyway is no choice";
+    wanted.m_spacingStyle = Style::SpacingStyle::Space;
+    wanted.m_author = "not per language";
+    record.chooseForLanguage(Language::Cpp, wanted);
+    EXPECT_EQ(record.m_languageChoices.at(Language::Cpp), (LanguageChoice{{"SpacingStyle", "Space"}}));
+    EXPECT_EQ(record.m_author, "");
+}
+
+// A rendering for a language reads its settings on its own thread only.
+TEST_F(SettingRecordTest, UseSettingsIsPerThread) {
+    record.Load();
+    g_settingRecord.m_spacingSize = 4;
+    SettingValues other = g_settingRecord;
+    other.m_spacingSize = 9;
+    const UseSettings use(other);
+    EXPECT_EQ(g_settingData.spacingSize(), 9u);
+    std::uint32_t elsewhere = 0;
+    std::thread([&] { elsewhere = g_settingData.spacingSize(); }).join();
+    EXPECT_EQ(elsewhere, 4u);
 }
 
 // Where the settings live: setting.dat in the current folder when it is there, else the user's
