@@ -249,9 +249,9 @@ TEST_F(CommentReadTest, ReadsHandWrittenComments) {
         {"a copyright command at the end makes a file comment without a date",
          "/** Adds.\n * @copyright Jane */",
          {.kind = DocumentKind::File, .date = "", .copyright = "Jane", .summary = "Adds."}},
-        {"a class's @author after its parameters is text",
-         "/**\n * A list.\n * @param <E> the element\n * @author Josh\n */",
-         {.summary = "A list.", .comment = "@author Josh", .params = {{"", "<E>", "the element"}}}},
+        {"a type parameter's @param is text; @author after a parameter is text",
+         "/**\n * A list.\n * @param <E> the element\n * @param n the size\n * @author Josh\n */",
+         {.summary = "A list.", .comment = "@param <E> the element\n@author Josh", .params = {{"", "n", "the size"}}}},
         {"@retval lines: a value list",
          "/**\n"
          " * Opens the file.\n"

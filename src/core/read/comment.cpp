@@ -573,7 +573,8 @@ private:
         const std::size_t tab = h.rest.find('\t');
         const View word = h.tag == Tag::Retval && tab != npos ? h.rest.substr(0, tab) : firstWord(h.rest);
         const View command = trimLeft(m_lines[i]).substr(0, 1 + h.name.size());
-        if (word.empty() && h.tag != Tag::Param)
+        // "@param <T>" documents a type parameter: text, like "@tparam".
+        if ((word.empty() && h.tag != Tag::Param) || (h.tag == Tag::Param && word.starts_with('<')))
             return keep(i, end);
         const CommentEntry::Kind kind = h.tag == Tag::Param   ? CommentEntry::Kind::Param
                                         : h.tag == Tag::Throw ? CommentEntry::Kind::Throw

@@ -171,8 +171,10 @@ private:
         const View buffer = m_geometry.buffer();
         const std::size_t at = m_geometry.at(entry.name), end = at + entry.name.size();
         const std::size_t text = std::min(buffer.find_first_not_of(' ', end), buffer.size());
-        const bool aligned =
-            text - end >= 2 && buffer[text] != '\n' && buffer[text] != '\r' && buffer[text] != '\t';
+        // Aligned: spaces that make a column, or continuation lines that stand in the column.
+        const bool continued = entry.last - entry.first > 1;
+        const bool aligned = (text - end >= 2 || (continued && text > end)) && buffer[text] != '\n' &&
+                             buffer[text] != '\r' && buffer[text] != '\t';
         if (!aligned) {
             m_update.replacements.push_back({at, end, name});
             return;
@@ -513,6 +515,10 @@ std::vector<std::size_t> matchParameters(const std::vector<std::string_view> &do
             come.push_back(k);
     if (gone.size() == 1)
         pair(gone, come);
+    // A name gone where a new one stands at the same place: a rename next to an addition.
+    for (std::size_t i = 0; i < documented.size(); ++i)
+        if (unknown(i) && i < declared.size() && missing(i))
+            pair({i}, {i});
     return target;
 }
 
