@@ -4,11 +4,15 @@
 //   java corpus/JavaTruth.java FILE.java...
 //
 // Writes one JSON object a line for each method and constructor declared in a class body:
-// {"language": "java", "file", "line", "text", "names", "directions", "types", "throws"}.
-// "text" is the whole declaration, from its first modifier or annotation to the end of its body
-// or ";"; "throws" holds the types of its throws clause as written.
+// {"language": "java", "file", "line", "kind": "function", "category", "text", "names",
+// "directions", "types", "throws"}. "text" is the whole declaration, from its first modifier or
+// annotation to the end of its body or ";"; "throws" holds the types of its throws clause as
+// written. Also, as "kind": "class" with no parameters: each field and enum constant of a class
+// body (to its "," or ";"; a last constant to the "}"), the package line, and each annotation
+// type (to its "{").
 
 import com.sun.source.tree.CompilationUnitTree;
+import com.sun.source.tree.ClassTree;
 import com.sun.source.tree.ExpressionTree;
 import com.sun.source.tree.MethodTree;
 import com.sun.source.tree.Tree;
@@ -95,6 +99,67 @@ public class JavaTruth {
             return source.content.substring((int) start, (int) end);
         }
 
+        void member(Tree tree, String name, String category, String text) {
+            long start = positions.getStartPosition(unit, tree);
+            StringBuilder line = new StringBuilder("{\"language\": \"java\"");
+            field(line, "file", quote(source.name));
+            field(line, "line", Long.toString(unit.getLineMap().getLineNumber(start)));
+            field(line, "name", quote(name));
+            field(line, "kind", quote("class"));
+            field(line, "category", quote(category));
+            field(line, "text", quote(text));
+            for (String key : new String[] {"names", "directions", "types", "throws"})
+                field(line, key, "[]");
+            out.println(line.append('}'));
+        }
+
+        // The "," or ";" (or a last enum constant's "}") after the tree, with the blanks before it.
+        String terminated(Tree tree, String text) {
+            if (text.endsWith(";") || text.endsWith(","))
+                return text;
+            int end = (int) positions.getEndPosition(unit, tree), j = end;
+            while (j < source.content.length() && Character.isWhitespace(source.content.charAt(j)))
+                ++j;
+            if (j < source.content.length() && ",;}".indexOf(source.content.charAt(j)) >= 0)
+                return text + source.content.substring(end, j + 1);
+            return text;
+        }
+
+        @Override
+        public Void visitCompilationUnit(CompilationUnitTree tree, Void unused) {
+            if (tree.getPackage() != null)
+                member(tree.getPackage(), tree.getPackageName().toString(), "package", written(tree.getPackage()));
+            return super.visitCompilationUnit(tree, unused);
+        }
+
+        @Override
+        public Void visitClass(ClassTree type, Void unused) {
+            if (type.getKind() == Tree.Kind.ANNOTATION_TYPE) {
+                long start = positions.getStartPosition(unit, type);
+                int brace = source.content.indexOf('{', source.content.indexOf("@interface", (int) start));
+                member(type, type.getSimpleName().toString(), "annotation type",
+                       source.content.substring((int) start, brace + 1));
+            }
+            return super.visitClass(type, unused);
+        }
+
+        // Fields and enum constants; the variables of blocks and initialisers are not members.
+        @Override
+        public Void visitVariable(VariableTree variable, Void unused) {
+            Tree parent = getCurrentPath().getParentPath().getLeaf();
+            if (!(parent instanceof ClassTree))
+                return null;
+            // A record's components stand in its header and are documented by its comment.
+            if (parent.getKind() == Tree.Kind.RECORD &&
+                !variable.getModifiers().getFlags().contains(javax.lang.model.element.Modifier.STATIC))
+                return null;
+            String text = written(variable), name = variable.getName().toString();
+            boolean constant = text.startsWith(name) &&
+                               (text.length() == name.length() || !Character.isJavaIdentifierPart(text.charAt(name.length())));
+            member(variable, name, constant ? "enumerator" : "field", terminated(variable, text));
+            return null;
+        }
+
         // Bodies are not entered: methods of local and anonymous classes are not what a user
         // documents.
         @Override
@@ -124,6 +189,8 @@ public class JavaTruth {
             field(line, "file", quote(source.name));
             field(line, "line", Long.toString(unit.getLineMap().getLineNumber(start)));
             field(line, "name", quote(constructor ? "<init>" : method.getName().toString()));
+            field(line, "kind", quote("function"));
+            field(line, "category", quote("function"));
             field(line, "text", quote(text));
             field(line, "names", list(names));
             field(line, "directions", list(directions));

@@ -1,19 +1,28 @@
 #!/usr/bin/env python3
-"""Ground truth for C and C++ declarations from clang's JSON AST.
+"""Ground truth for C and C++ declarations from clang's JSON AST and its preprocessor.
 
     clang_truth.py --language c|cpp [--flag F]... [--tu-dir DIR] HEADER...
 
 Includes every HEADER in one translation unit, dumps its AST as JSON and writes one JSON
-object a line for each function declared in one of the HEADERs themselves:
-{"language", "file", "line", "text", "names", "directions", "types"}. "text" is the
-declaration cut from the header by clang's source range; "names" and "types" are clang's
-parameters (unnamed: "", C variadic: "..."); "directions" follow from each written type
-(see direction()).
+object a line for each declaration written in one of the HEADERs themselves:
+{"language", "file", "line", "kind", "category", "text", "names", "directions", "types"}.
+
+- Functions ("kind": "function"): "text" is the declaration cut from the header by clang's
+  source range; "names" and "types" are clang's parameters (unnamed: "", C variadic: "...");
+  "directions" follow from each written type (see direction()).
+- Fields, variables, enumerators, typedefs, alias declarations and namespaces ("kind": "class",
+  no parameters); "text" runs to the ";" or "," after the range, a namespace's to its "{".
+  A field or variable whose written type is a pointer to a function is a "function": clang's
+  type gives its parameters' count and types, the header's text their names (the AST keeps no
+  names for them).
+- Macros, from `clang -E -dD`: a function-like macro is a "function" with its parameters
+  ("..." for __VA_ARGS__), an object-like one a "class"; "text" is its line with continuations.
 """
 
 import argparse
 import json
 import os
+import re
 import subprocess
 import sys
 import tempfile
@@ -31,6 +40,7 @@ FUNCTION_KINDS = {
 SCOPE_KINDS = {
     "TranslationUnitDecl",
     "NamespaceDecl",
+    "EnumDecl",
     "LinkageSpecDecl",
     "ExportDecl",
     "CXXRecordDecl",
@@ -66,6 +76,21 @@ TYPE_OPERATORS = {
     "__underlying_type",
 }
 OPEN = {"(": ")", "[": "]", "<": ">", "{": "}"}
+# Declarations that document as a class, by the category the report groups them in.
+MEMBER_KINDS = {
+    "FieldDecl": "field",
+    "VarDecl": "variable",
+    "EnumConstantDecl": "enumerator",
+    "TypedefDecl": "type alias",
+    "TypeAliasDecl": "type alias",
+    "NamespaceDecl": "namespace",
+}
+# Templates of them: the first child of a member kind is the template as written.
+MEMBER_TEMPLATES = {"VarTemplateDecl", "TypeAliasTemplateDecl"}
+TYPE_WORDS = {
+    "void", "bool", "char", "short", "int", "long", "float", "double", "signed", "unsigned", "wchar_t",
+    "char8_t", "char16_t", "char32_t", "auto", "_Bool", "struct", "union", "enum", "class", "typename",
+} | QUALIFIERS
 
 
 def tokenize(type_text):
@@ -207,6 +232,97 @@ def declarator_group(tokens):
     return None
 
 
+def split_top(tokens, separator=","):
+    """tokens split at the separators outside brackets."""
+    parts, current, depth = [], [], 0
+    for t in tokens:
+        if t in OPEN:
+            depth += 1
+        elif t in (")", "]", ">", "}"):
+            depth = max(depth - 1, 0)
+        if t == separator and depth == 0:
+            parts.append(current)
+            current = []
+        else:
+            current.append(t)
+    parts.append(current)
+    return parts
+
+
+def function_pointer(type_text):
+    """The parameter types of a pointer (or reference) to a function as clang writes its type,
+    "int (*)(const char *, int)" giving ["const char *", "int"]; None for any other type."""
+    tokens = tokenize(type_text)
+    group = declarator_group(tokens)
+    if group is None or tokens[group[1] + 1 : group[1] + 2] != ["("]:
+        return None
+    # A pointer to a function that returns a function pointer, "void (*(*)(int))(void)": the
+    # innermost declarator's parameters are the pointer's.
+    while True:
+        inner = tokens[group[0] + 1 : group[1]]
+        nested = declarator_group(inner)
+        if nested is None or inner[nested[1] + 1 : nested[1] + 2] != ["("]:
+            break
+        tokens, group = inner, nested
+    start = group[1] + 1
+    params = tokens[start + 1 : matching(tokens, start)]
+    if not params or params == ["void"]:
+        return []
+    return [" ".join(p) for p in split_top(params)]
+
+
+def strip_comments(text):
+    out, i = [], 0
+    while i < len(text):
+        if text.startswith("/*", i):
+            j = text.find("*/", i + 2)
+            i = len(text) if j < 0 else j + 2
+            out.append(" ")
+        elif text.startswith("//", i):
+            j = text.find("\n", i)
+            i = len(text) if j < 0 else j
+        else:
+            out.append(text[i])
+            i += 1
+    return "".join(out)
+
+
+def written_names(text):
+    """The parameter names of the function pointer declared by a variable's text,
+    "int (*xOpen)(sqlite3_vfs *, const char *zName, int flags)" giving ["", "zName", "flags"]: the
+    last word of each parameter when a type comes before it."""
+    tokens = tokenize(strip_comments(text).split("=", 1)[0])
+    group = declarator_group(tokens)
+    if group is None:
+        return None
+    while True:
+        inner = tokens[group[0] + 1 : group[1]]
+        nested = declarator_group(inner)
+        if nested is None or inner[nested[1] + 1 : nested[1] + 2] != ["("]:
+            break
+        tokens, group = inner, nested
+    start = group[1] + 1
+    params = tokens[start + 1 : matching(tokens, start)]
+    if not params or params == ["void"]:
+        return []
+    names = []
+    for p in split_top(params):
+        while p and p[-1] == "]":
+            p = p[: max(i for i, t in enumerate(p) if t == "[")]
+        inner = declarator_group(p)
+        if inner is not None:  # a function pointer parameter: its name is inside
+            words = [t for t in p[inner[0] + 1 : inner[1]] if t[0].isalpha() or t[0] == "_"]
+            names.append(words[-1] if words and words[-1] not in QUALIFIERS else "")
+        elif p == ["..."]:
+            names.append("...")
+        else:
+            last = p[-1] if p else ""
+            typed = [t for t in p[:-1] if t not in QUALIFIERS]
+            named = (last[:1].isalpha() or last[:1] == "_") and last not in TYPE_WORDS and typed and p[-2] != "::"
+            names.append(last if named else "")
+    return names
+
+
 class Walker:
     """Walks the dump in written order, keeping the file of the last location written: the dump
     names a file only where it changes."""
@@ -282,6 +398,19 @@ class Walker:
         if kind in FUNCTION_KINDS and not skipped:
             self.function(node, loc, template_head or begin, end, inner)
             return
+        if kind in MEMBER_KINDS and not skipped:
+            self.member(node, kind, loc, template_head or begin, end)
+            if kind != "NamespaceDecl":
+                return
+        if kind in MEMBER_TEMPLATES and not skipped:
+            templated = True
+            for child in inner:
+                if templated and child.get("kind") in MEMBER_KINDS:
+                    templated = False
+                    self.walk(child, begin)
+                else:
+                    self.skip(child)
+            return
         if kind == "FunctionTemplateDecl" and not skipped:
             # The first function inside is the template as written; the others are its
             # instantiations.
@@ -338,12 +467,84 @@ class Walker:
                 "file": path,
                 "line": line,
                 "name": node.get("name", ""),
+                "kind": "function",
+                "category": "function",
                 "text": text,
                 "names": names,
                 "directions": directions,
                 "types": types,
             }
         )
+
+    def member(self, node, kind, loc, begin, end):
+        """A field, variable, enumerator, type alias or namespace; its children are read past."""
+        for k, v in node.items():
+            if k not in ("loc", "range", "inner") and isinstance(v, (dict, list)):
+                self.skip(v)
+        if kind != "NamespaceDecl":
+            self.skip(node.get("inner", []))
+        if not (loc and begin and end) or not node.get("name"):
+            return  # an anonymous namespace, union or bit field
+        path = self.real_path(begin[0])
+        if path not in self.wanted or self.real_path(end[0]) != path:
+            return
+        if loc[3] or begin[3]:
+            self.made_by_macros += 1
+            return
+        if kind == "NamespaceDecl":
+            data = self.source(path)
+            brace = data.find(b"{", loc[1])
+            text, line = self.cut(path, begin[1], brace + 1, False)
+        else:
+            text, line = self.cut(path, begin[1], end[1] + end[2], end[3])
+            text += self.terminator(path, end[1] + end[2], kind)
+        record = {"file": path, "line": line, "name": node["name"], "kind": "class", "category": MEMBER_KINDS[kind],
+                  "text": text, "names": [], "directions": [], "types": []}
+        shown = node.get("type", {}).get("qualType", "")
+        types = function_pointer(shown) if kind in ("FieldDecl", "VarDecl") else None
+        if types is not None:
+            names = written_names(text)
+            if names is None or len(names) != len(types):
+                return  # the text does not show the parameters clang counts
+            record.update(kind="function", category="function pointer", names=names, types=types,
+                          directions=[direction(t) for t in types])
+        self.found.append(record)
+
+    def terminator(self, path, offset, kind):
+        """The ";" or "," that ends a declaration after its range (a last enumerator's "}"), with
+        what stands between as it is written there: blanks, comments, preprocessor lines and
+        attribute macros ("long int __align __LOCK_ALIGNMENT;")."""
+        data = self.source(path)
+        ends = b";,}" if kind == "EnumConstantDecl" else b";,"
+        j = offset
+        while j < len(data):
+            c = data[j : j + 1]
+            if c.isspace():
+                j += 1
+            elif data.startswith(b"/*", j):
+                k = data.find(b"*/", j + 2)
+                j = len(data) if k < 0 else k + 2
+            elif data.startswith(b"//", j) or (c == b"#" and not data[data.rfind(b"\n", 0, j) + 1 : j].strip()):
+                while j < len(data) and (data[j : j + 1] != b"\n" or data[j - 1 : j] == b"\\"):
+                    j += 1
+            elif re.match(rb"(?:__\w+|[A-Z_][A-Z0-9_]*)\b", data[j : j + 64]):
+                j += re.match(rb"\w+", data[j : j + 64]).end()
+                k = j
+                while k < len(data) and data[k : k + 1].isspace():
+                    k += 1
+                if data[k : k + 1] == b"(":
+                    depth = 0
+                    while k < len(data):
+                        depth += {b"(": 1, b")": -1}.get(data[k : k + 1], 0)
+                        k += 1
+                        if depth == 0:
+                            break
+                    j = k
+            elif c in ends:
+                return data[offset : j + 1].decode("utf-8", "replace")
+            else:
+                return ""
+        return ""
 
     def written_type(self, path, param, begin, end):
         """The parameter's type as written. clang shows an array or function parameter as the
@@ -391,10 +592,64 @@ class Walker:
         # that expands to nothing or an attribute ("SQLITE_API int f(void)").
         line_start = data.rfind(b"\n", 0, begin) + 1
         prefix = data[line_start:begin]
-        if prefix.strip() and not any(c in prefix for c in b";{}#/") and b":" not in prefix.replace(b"::", b""):
+        if prefix.strip() and not any(c in prefix for c in b";{}#/,") and b":" not in prefix.replace(b"::", b""):
             begin = line_start + len(prefix) - len(prefix.lstrip())
         line = data.count(b"\n", 0, begin) + 1
         return data[begin:end].decode("utf-8", "replace"), line
+
+
+DEFINE = re.compile(rb"^[ \t]*#[ \t]*define[ \t]+(\w+)")
+
+
+def macros(command, wanted, sources):
+    """The macros the preprocessor defines in the wanted files, from `-E -dD`: its line markers
+    tell where each definition stands; the header's own line (with its continuations) is the
+    text."""
+    run = subprocess.run(command, capture_output=True)
+    if run.returncode != 0:
+        sys.stderr.write(run.stderr.decode("utf-8", "replace"))
+        sys.exit("clang_truth: clang -E failed")
+    found, current, line = [], None, 0
+    for raw in run.stdout.split(b"\n"):
+        marker = re.match(rb'^# (\d+) "(.*)"', raw)
+        if marker:
+            line = int(marker.group(1))
+            current = os.path.realpath(marker.group(2).decode("utf-8", "replace"))
+            continue
+        if current in wanted:
+            m = re.match(rb"^#define (\w+)(\(([^)]*)\))?", raw)
+            if m:
+                record = macro(current, line, m.group(1).decode(), m.group(3), sources)
+                if record:
+                    found.append(record)
+        line += 1
+    return found
+
+
+def macro(path, hint, name, params, sources):
+    """The record of macro `name` defined near line `hint` of `path`."""
+    if path not in sources:
+        with open(path, "rb") as f:
+            sources[path] = f.read().split(b"\n")
+    lines = sources[path]
+    candidates = [i for i, text in enumerate(lines) if (m := DEFINE.match(text)) and m.group(1).decode() == name]
+    if not candidates:
+        return None
+    first = min(candidates, key=lambda i: abs(i + 1 - hint))
+    last = first
+    while last + 1 < len(lines) and lines[last].rstrip(b"\r").endswith(b"\\"):
+        last += 1
+    text = b"\n".join(lines[first : last + 1]).decode("utf-8", "replace")
+    record = {"file": path, "line": first + 1, "name": name, "kind": "class", "category": "macro", "text": text,
+              "names": [], "directions": [], "types": []}
+    if params is not None:
+        names = []
+        for p in params.decode().split(","):
+            p = p.strip()
+            if p:
+                names.append("..." if p == "..." else p[:-3] if p.endswith("...") else p)
+        record.update(kind="function", names=names, directions=["in"] * len(names), types=["macro"] * len(names))
+    return record
 
 
 def main():
@@ -428,11 +683,12 @@ def main():
     walker = Walker(args.headers)
     sys.setrecursionlimit(100000)
     walker.walk(root)
+    walker.found += macros(compiler + args.flag + ["-E", "-dD", tu], walker.wanted, {})
     for record in walker.found:
         record["language"] = args.language
         sys.stdout.write(json.dumps(record) + "\n")
     if walker.made_by_macros:
-        sys.stderr.write("clang_truth: %d functions declared by macros, left out\n" % walker.made_by_macros)
+        sys.stderr.write("clang_truth: %d declarations made by macros, left out\n" % walker.made_by_macros)
 
 
 if __name__ == "__main__":

@@ -5,8 +5,10 @@
     compare.py --self-check
 
 Writes DIR/truth-LANGUAGE.jsonl (what the compilers say), DIR/report.md (per language: how many
-declarations give the compiler's parameter names, of those how many give the rule's directions,
-Java's throws clauses, crashes; then the failing shapes with examples) and DIR/failures.jsonl.
+declarations give the compiler's kind and parameter names, of those how many give the rule's
+directions, Java's throws clauses, crashes; the same per category of declaration: functions,
+fields, variables, enumerators, type aliases, macros, namespaces, modules, packages, annotation
+types, function pointers; then the failing shapes with examples) and DIR/failures.jsonl.
 Exit status 0 when every target is met, 1 otherwise.
 """
 
@@ -194,8 +196,8 @@ def judge(record, result):
     got_directions = [p.get("direction") for p in params]
     got_throws = [t.get("type") for t in got.get("throws", [])] if got else []
     outcome["got"] = {"kind": got.get("kind") if got else None, "names": got_names, "directions": got_directions, "throws": got_throws}
-    outcome["kind_ok"] = bool(got) and got.get("kind") == "function"
-    outcome["names_ok"] = bool(got) and got_names == record["names"]
+    outcome["kind_ok"] = bool(got) and got.get("kind") == record.get("kind", "function")
+    outcome["names_ok"] = outcome["kind_ok"] and got_names == record["names"]
     outcome["directions_ok"] = outcome["names_ok"] and got_directions == record["directions"]
     expected_throws = record.get("throws", [])
     if record.get("comment_above"):
@@ -273,7 +275,7 @@ def failure_shape(record, outcome, result):
     if not outcome["read"]:
         return "not read: %s" % text_feature(record)
     if not outcome["kind_ok"]:
-        return "kind %r instead of function: %s" % (outcome["got"]["kind"], text_feature(record))
+        return "kind %r instead of %s (%s): %s" % (outcome["got"]["kind"], record.get("kind", "function"), category(record), text_feature(record))
     expected, got = record["names"], outcome["got"]["names"]
     if expected != got:
         for i, name in enumerate(expected):
@@ -287,6 +289,10 @@ def failure_shape(record, outcome, result):
             if outcome["got"]["directions"][i] != direction:
                 return "direction: %s for %s" % (outcome["got"]["directions"][i], type_shape(record["types"][i]))
     return "throws differ"
+
+
+def category(record):
+    return record.get("category", "function")
 
 
 def failed(record, outcome):
@@ -303,11 +309,12 @@ def percent(part, whole):
     return 100.0 * part / whole if whole else 100.0
 
 
-def summarize(language, records, outcomes):
+def summarize(language, records, outcomes, label=None):
     total = len(records)
     names_ok = sum(o["names_ok"] for o in outcomes)
     summary = {
         "language": language,
+        "label": label or NAMES[language],
         "declarations": total,
         "files": len({r["file"] for r in records}),
         "names": percent(names_ok, total),
@@ -327,16 +334,16 @@ def summarize(language, records, outcomes):
     return summary
 
 
-def summary_table(summaries):
+def summary_table(summaries, first_column="language"):
     lines = [
-        "| language | files | declarations | names exact | directions (of those) | kind function | throws exact | crashes | targets | read with the comment above: count, names exact |",
+        "| %s | files | declarations | kind and names exact | directions (of those) | kind exact | throws exact | crashes | targets | read with the comment above: count, names exact |" % first_column,
         "|---|---:|---:|---:|---:|---:|---:|---:|---|---:|",
     ]
     for s in summaries:
         throws = "%.2f %%" % s["throws"] if s["throws"] is not None else "–"
         lines.append(
             "| %s | %d | %d | %.2f %% | %.2f %% | %.2f %% | %s | %d | %s | %d, %.2f %% |"
-            % (NAMES[s["language"]], s["files"], s["declarations"], s["names"], s["directions"], s["kind"], throws, s["crashes"], "met" if s["met"] else "missed", s["commented"], s["commented_names"])
+            % (s["label"], s["files"], s["declarations"], s["names"], s["directions"], s["kind"], throws, s["crashes"], "met" if s["met"] else "missed", s["commented"], s["commented_names"])
         )
     return "\n".join(lines)
 
@@ -347,11 +354,12 @@ def fenced(text, limit=1200):
     return "```\n" + text.replace("```", "`\u200b``") + "\n```"
 
 
-def write_report(out_dir, summaries, failures):
+def write_report(out_dir, summaries, by_category, failures):
     lines = ["# The declaration reader against the compilers", ""]
     lines += [summary_table(summaries), ""]
+    lines += ["Per category of declaration:", "", summary_table(by_category, "language: category"), ""]
     lines += [
-        "Targets: at least 99 % of declarations give the compiler's parameter names, all of those the",
+        "Targets: at least 99 % of declarations give the compiler's kind and parameter names, all of those the",
         "rule's directions, every Java throws clause exactly, no crash. Every second declaration with a",
         "comment above it is read with that comment; there the exceptions the comment documents may join",
         "those of the throws clause. All failures are in failures.jsonl.",
@@ -390,7 +398,7 @@ def throws_text(answer):
 
 
 def measure(render, truths, jobs):
-    summaries, failures = [], []
+    summaries, by_category, failures = [], [], []
     with concurrent.futures.ThreadPoolExecutor(max_workers=jobs) as pool:
         for language in LANGUAGES:
             records = truths.get(language, [])
@@ -399,6 +407,9 @@ def measure(render, truths, jobs):
             results = list(pool.map(lambda r: run_reader(render, r), records))
             outcomes = [judge(r, res) for r, res in zip(records, results)]
             summaries.append(summarize(language, records, outcomes))
+            for name in sorted({category(r) for r in records}, key=lambda c: (c != "function", c)):
+                pairs = [(r, o) for r, o in zip(records, outcomes) if category(r) == name]
+                by_category.append(summarize(language, [r for r, _ in pairs], [o for _, o in pairs], "%s: %s" % (NAMES[language], name)))
             for record, outcome, result in zip(records, outcomes, results):
                 if failed(record, outcome):
                     failures.append(
@@ -407,6 +418,7 @@ def measure(render, truths, jobs):
                             "file": record["file"],
                             "line": record["line"],
                             "comment_above": record["comment_above"],
+                            "category": category(record),
                             "shape": failure_shape(record, outcome, result),
                             "text": record["text"],
                             "expected": {"names": record["names"], "directions": record["directions"], "types": record["types"], "throws": record.get("throws", [])},
@@ -415,7 +427,7 @@ def measure(render, truths, jobs):
                             "stderr": result["stderr"],
                         }
                     )
-    return summaries, failures
+    return summaries, by_category, failures
 
 
 def main():
@@ -443,9 +455,10 @@ def main():
         print("compare: %s has no working `read` command yet: ground truth written, nothing measured" % args.render)
         return 1
     add_comments_above(truths)
-    summaries, failures = measure(args.render, truths, args.jobs)
-    write_report(args.out, summaries, failures)
+    summaries, by_category, failures = measure(args.render, truths, args.jobs)
+    write_report(args.out, summaries, by_category, failures)
     print(summary_table(summaries))
+    print(summary_table(by_category, "language: category"))
     print("compare: report in %s, failures in %s" % (os.path.join(args.out, "report.md"), os.path.join(args.out, "failures.jsonl")))
     return 0 if all(s["met"] for s in summaries) else 1
 

@@ -5,9 +5,14 @@
 
 Runs `gdc -fsyntax-only -X` over the modules and writes one JSON object a line for each
 function, constructor and destructor the compiler lists: {"language": "d", "file", "line",
-"text", "names", "directions", "types"}. The compiler gives the names, storage classes and
-types; "text" is the declaration cut from the source around the name's position, from the
-token after the previous `;`, `{`, `}` or attribute label up to the end of its body or `;`.
+"kind": "function", "category", "text", "names", "directions", "types"}. The compiler gives the
+names, storage classes and types; "text" is the declaration cut from the source around the
+name's position, from the token after the previous `;`, `{`, `}` or attribute label up to the
+end of its body or `;`.
+
+Also, as "kind": "class" with no parameters: every variable, enum member and alias the compiler
+lists (an enum member's text runs from the previous "," or "{" to its own "," or the "}"), and
+the module's own `module` line.
 """
 
 import argparse
@@ -19,6 +24,7 @@ import sys
 import tempfile
 
 FUNCTION_KINDS = {"function", "constructor", "destructor", "postblit"}
+MEMBER_KINDS = {"variable": "variable", "enum member": "enumerator", "alias": "type alias"}
 # Conditions that stand before a declaration without being part of it.
 CONDITIONS = {"version", "debug", "static", "else"}
 CONTRACT_WORDS = {"in", "out", "do", "body"}
@@ -273,6 +279,46 @@ class Module:
             i -= 1
         return self.token(i) in (",", "(")
 
+    def enum_member(self, k):
+        """(text, line) of the enum member named at token k: from after the previous "," or "{" to
+        its "," or the "}"."""
+        first = k
+        while first > 0 and self.token(first - 1) not in (",", "{"):
+            first -= 1
+            if self.token(first) == ")":  # deprecated("...") before it
+                depth = 0
+                while first > 0:
+                    t = self.token(first)
+                    depth += t == ")"
+                    depth -= t == "("
+                    if depth == 0:
+                        break
+                    first -= 1
+        last = k
+        while last + 1 < len(self.tokens) and self.token(last) not in (",", "}"):
+            t = self.token(last + 1)
+            last = self.closing(last + 1) if t in ("(", "[", "{") else last + 1
+        begin, end = self.tokens[first][0], self.tokens[last][1]
+        return self.data[begin:end].decode("utf-8", "replace"), self.text.count("\n", 0, begin) + 1
+
+    def module_line(self):
+        """(text, line) of the `module a.b;` declaration, or None."""
+        for k in range(len(self.tokens)):
+            if self.token(k) == "module":
+                first = k
+                while first > 0 and self.token(first - 1) not in (";", "}"):
+                    first -= 1
+                last = k
+                while last < len(self.tokens) and self.token(last) != ";":
+                    last += 1
+                if last == len(self.tokens):
+                    return None
+                begin, end = self.tokens[first][0], self.tokens[last][1]
+                return self.data[begin:end].decode("utf-8", "replace"), self.text.count("\n", 0, begin) + 1
+            if self.token(k) not in ("@", "(", ")") and not self.token(k)[0].isalpha() and not self.token(k).startswith('"'):
+                return None
+        return None
+
     def declaration(self, member):
         """(text, line, name token) of a listed function, or None when its name is not written at
         the listed place (a declaration made by a mixin)."""
@@ -282,6 +328,8 @@ class Module:
             return None
         name = member.get("name", "")
         expected = "~" if name.startswith("~") else name
+        if self.token(k) == "alias" and member.get("kind") == "alias":
+            expected = "alias"  # "alias T = int;" is listed at its keyword
         if self.token(k) != expected:
             return None
         first, last = self.start_of(k), self.end_of(k)
@@ -303,11 +351,25 @@ def functions(member):
         yield from functions(child)
 
 
+def members(member):
+    """The listed variables, enum members and aliases, at any depth."""
+    if member.get("kind") in MEMBER_KINDS and not member.get("name", "").startswith("__"):
+        yield member
+    for child in member.get("members", []):
+        yield from members(child)
+
+
 def c_variadic(member, source, name_token):
     signature = member.get("originalType") or member.get("type")
     if signature:
         return bool(C_VARIADIC.search(signature))
     return source.c_variadic(name_token)
+
+
+def write_class(path, text, line, name, category):
+    record = {"language": "d", "file": path, "line": line, "name": name, "kind": "class", "category": category,
+              "text": text, "names": [], "directions": [], "types": []}
+    sys.stdout.write(json.dumps(record) + "\n")
 
 
 def main():
@@ -346,14 +408,34 @@ def main():
                 "file": path,
                 "line": found[1],
                 "name": member.get("name", ""),
+                "kind": "function",
+                "category": "function",
                 "text": found[0],
                 "names": names,
                 "directions": directions,
                 "types": types,
             }
             sys.stdout.write(json.dumps(record) + "\n")
+        for member in members(module):
+            if member["kind"] == "enum member":
+                k = source.starts.get(source.offset(member.get("line", 0), member.get("char", 0)))
+                while k is not None and k + 1 < len(source.tokens) and source.token(k) != member["name"]:
+                    # listed at its attributes: "deprecated("...") c", "@disable d"
+                    if source.token(k) not in ("deprecated", "@") and not source.token(k)[0].isalpha():
+                        break
+                    k = source.closing(k + 1) + 1 if source.token(k + 1) == "(" else k + 1
+                found = source.enum_member(k) if k is not None and source.token(k) == member["name"] else None
+            else:
+                found = source.declaration(member)
+            if found is None:
+                dropped += 1
+                continue
+            write_class(path, found[0], found[1], member["name"], MEMBER_KINDS[member["kind"]])
+        line = source.module_line()
+        if line:
+            write_class(path, line[0], line[1], module.get("name", ""), "module")
     if dropped:
-        sys.stderr.write("gdc_truth: %d functions not written where listed (mixins), left out\n" % dropped)
+        sys.stderr.write("gdc_truth: %d declarations not written where listed (mixins), left out\n" % dropped)
 
 
 if __name__ == "__main__":

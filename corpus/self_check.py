@@ -35,6 +35,37 @@ EXPECTED = {
     ("java", "pick"): ('@Deprecated(since = "9")', ["a", "rest"], ["in", "in"], ["IOException", "java.lang.IllegalStateException"]),
     ("java", "<init>"): ("Fixture(T value) {", ["value"], ["in"], []),
     ("java", "f"): ("abstract void f(int[] x, String s);", ["x", "s"], ["in", "in"], []),
+    ("cpp", "EXPORT"): ("#define EXPORT", [], []),
+    ("cpp", "DECLARE"): ("#define DECLARE(name)", ["name"], ["in"]),
+    ("cpp", "MAX"): ("#define MAX(a, b) \\\n    ((a)", ["a", "b"], ["in", "in"]),
+    ("cpp", "VARIADIC"): ("#define VARIADIC(fmt, ...)", ["fmt", "..."], ["in", "in"]),
+    ("cpp", "FIELD"): ("#define FIELD(n) int n;", ["n"], ["in"]),
+    ("cpp", "fx"): ("namespace fx {", [], []),
+    ("cpp", "pm"): ("int S::*pm;", [], []),
+    ("cpp", "handler"): ("void (*handler)(int sig, const char *msg);", ["sig", "msg"], ["in", "in"]),
+    ("cpp", "limit"): ("static const int limit = 3;", [], []),
+    ("cpp", "red"): ("red,", [], []),
+    ("cpp", "green"): ("green = 2 }", [], []),
+    ("cpp", "callback"): ("typedef int (*callback)(void *);", [], []),
+    ("cpp", "Alias"): ("using Alias = S;", [], []),
+    ("cpp", "counter"): ("extern int counter;", [], []),
+    ("d", "fixture"): ("module fixture;", [], []),
+    ("d", "fast"): ("fast,", [], []),
+    ("d", "slow"): ("slow = 2 }", [], []),
+    ("d", "limit"): ("immutable int limit = 3;", [], []),
+    ("d", "Handler"): ("alias Handler = void function(int);", [], []),
+    ("java", "selfcheck"): ("package selfcheck;", [], [], []),
+    ("java", "count"): ("private final int count = 1,", [], [], []),
+    ("java", "other"): ("private final int count = 1, other;", [], [], []),
+    ("java", "FAST"): ("FAST,", [], [], []),
+    ("java", "SLOW"): ("SLOW(\"s\") {} }", [], [], []),
+    ("java", "Marker"): ("@java.lang.annotation.Documented\n    @interface Marker {", [], [], []),
+}
+# What documents as a class; everything else in EXPECTED is a function.
+CLASSES = {
+    ("cpp", name) for name in ("EXPORT", "fx", "pm", "limit", "red", "green", "callback", "Alias", "counter")
+} | {("d", name) for name in ("fixture", "fast", "slow", "limit", "Handler")} | {
+    ("java", name) for name in ("selfcheck", "count", "other", "FAST", "SLOW", "Marker")
 }
 
 C_DIRECTIONS = [
@@ -114,8 +145,8 @@ def check_records(records):
             continue
         seen.add(key)
         start, names, directions, *throws = EXPECTED[key]
-        got = (r["text"][: len(start)], r["names"], r["directions"]) + ((r.get("throws"),) if throws else ())
-        want = (start, names, directions) + tuple(throws)
+        got = (r["text"][: len(start)], r["names"], r["directions"], r.get("kind")) + ((r.get("throws"),) if throws else ())
+        want = (start, names, directions, "class" if key in CLASSES else "function") + tuple(throws)
         if got != want:
             errors.append("%s: expected %s, got %s" % (key, json.dumps(want), json.dumps(got)))
     errors += ["missing declaration %s" % (key,) for key in EXPECTED if key not in seen]

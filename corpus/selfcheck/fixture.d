@@ -13,6 +13,10 @@ void g(T)(auto ref T x, ref inout(char)[] s, ref immutable int y, int[] rest...)
 {
 }
 
+enum Mode { fast, slow = 2 }
+immutable int limit = 3;
+alias Handler = void function(int);
+
 struct S
 {
     this(int a) {}

@@ -2,6 +2,10 @@
 #include <cstddef>
 #define EXPORT
 #define DECLARE(name) void name(int)
+#define MAX(a, b) \
+    ((a) > (b) ? (a) : (b))
+#define VARIADIC(fmt, ...) f(fmt, __VA_ARGS__)
+#define FIELD(n) int n;
 
 namespace fx {
 template <typename T>
@@ -11,7 +15,16 @@ struct S {
     S(int a, char *b);
     void method(const char *const *p, int buf[], ...) const;
     int S::*pm;
+    void (*handler)(int sig, const char *msg);
+    static const int limit = 3;
+    FIELD(madeField)
+    int : 4;
 };
+
+enum Color { red, green = 2 };
+typedef int (*callback)(void *);
+using Alias = S;
+extern int counter;
 
 DECLARE(madeByMacro);
 
