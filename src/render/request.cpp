@@ -142,10 +142,18 @@ Reader<Parsed> requestText(std::string DocumentRequest::*field) {
     };
 }
 
+// A text that may be absent: "date", and a file comment's own "author" and "copyright".
+Reader<Parsed> optionalText(std::optional<std::string> DocumentRequest::*field) {
+    return [field](const json &value, Parsed &parsed, const std::string &path) {
+        parsed.request.*field = asString(value, path);
+    };
+}
+
 const Field<Parsed> requestFields[] = {
     {"kind", readKind},
-    {"date", [](const json &value, Parsed &parsed,
-                const std::string &path) { parsed.request.date = asString(value, path); }},
+    {"date", optionalText(&DocumentRequest::date)},
+    {"author", optionalText(&DocumentRequest::author)},
+    {"copyright", optionalText(&DocumentRequest::copyright)},
     {"summary", requestText(&DocumentRequest::summary)},
     {"comment", requestText(&DocumentRequest::comment)},
     {"note", requestText(&DocumentRequest::note)},
@@ -173,6 +181,10 @@ nlohmann::ordered_json requestJson(const DocumentRequest &request) {
     nlohmann::ordered_json value = {{"kind", kind->first}};
     if (request.date)
         value["date"] = *request.date;
+    if (request.author)
+        value["author"] = *request.author;
+    if (request.copyright)
+        value["copyright"] = *request.copyright;
     value["summary"] = request.summary;
     value["comment"] = request.comment;
     value["note"] = request.note;
