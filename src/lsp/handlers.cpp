@@ -1,7 +1,6 @@
 #include "lsp/handlers.h"
 
 #include "core/common/settingrecord.h"
-#include "core/read/scan.h"
 #include "core/read/source.h"
 
 #include <algorithm>
@@ -121,15 +120,19 @@ std::string stop(std::size_t n) {
 
 } // namespace
 
-json diagnostics(const Document &document, Encoding encoding) {
+std::vector<Finding> check(const Document &document) {
+    return document.language() ? scan(document.text(), *document.language()) : std::vector<Finding>{};
+}
+
+json diagnostics(const Document &document, const std::vector<Finding> &findings, Encoding encoding) {
     json list = json::array();
-    if (document.language())
-        for (const Finding &finding : scan(document.text(), *document.language()))
-            list.push_back(diagnostic(document, finding, encoding));
+    for (const Finding &finding : findings)
+        list.push_back(diagnostic(document, finding, encoding));
     return list;
 }
 
-json codeActions(const Document &document, std::string_view uri, const json &params, Encoding encoding) {
+json codeActions(const Document &document, std::string_view uri, const json &params,
+                 const std::vector<Finding> &findings, Encoding encoding) {
     json actions = json::array();
     if (!document.language())
         return actions;
@@ -146,7 +149,6 @@ json codeActions(const Document &document, std::string_view uri, const json &par
 
     // Quick fixes: one per comment with findings here, carrying their diagnostics.
     std::vector<std::size_t> fixedComments;
-    const std::vector<Finding> findings = scan(document.text(), *document.language());
     const json sent = context.value("diagnostics", json::array());
     for (auto begin = findings.begin(); begin != findings.end() && wanted("quickfix");) {
         const CommentSpan comment = begin->comment;

@@ -118,8 +118,8 @@ json Server::request(const std::string &method, const json &params) {
     }
     if (method == "textDocument/codeAction") {
         refreshSettings();
-        return codeActions(document(params), params["textDocument"]["uri"].get<std::string>(), params,
-                           m_encoding);
+        const std::string &uri = params.at("textDocument").at("uri").get_ref<const std::string &>();
+        return codeActions(document(params), uri, params, findings(uri), m_encoding);
     }
     if (method == "textDocument/completion") {
         refreshSettings();
@@ -143,17 +143,21 @@ void Server::notification(const std::string &method, const json &params) {
         m_documents.insert_or_assign(uri, Document(item.at("text").get<std::string>(), language,
                                                    item.value("version", std::int64_t{0})));
         m_changed.insert(uri);
+        m_findings.erase(uri);
     } else if (method == "textDocument/didChange") {
         Document &changed = document(params);
         for (const json &change : params.at("contentChanges"))
             changed.change(change, m_encoding);
-        changed.setVersion(params["textDocument"].value("version", changed.version()));
-        m_changed.insert(params["textDocument"]["uri"].get<std::string>());
+        changed.setVersion(params.at("textDocument").value("version", changed.version()));
+        const std::string uri = params.at("textDocument").at("uri").get<std::string>();
+        m_changed.insert(uri);
+        m_findings.erase(uri);
     } else if (method == "textDocument/didClose") {
         const std::string uri = params.at("textDocument").at("uri").get<std::string>();
         if (m_documents.erase(uri) == 0)
             throw std::invalid_argument("the document " + uri + " is not open");
         m_changed.erase(uri);
+        m_findings.erase(uri);
         m_send({{"jsonrpc", "2.0"},
                 {"method", "textDocument/publishDiagnostics"},
                 {"params", {{"uri", uri}, {"diagnostics", json::array()}}}});
@@ -187,6 +191,13 @@ Document &Server::document(const json &params) {
     const auto found = m_documents.find(uri);
     if (found == m_documents.end())
         throw ProtocolError(InvalidParams, "the document " + uri + " is not open");
+    return found->second;
+}
+
+const std::vector<Finding> &Server::findings(const std::string &uri) {
+    auto found = m_findings.find(uri);
+    if (found == m_findings.end())
+        found = m_findings.emplace(uri, check(m_documents.at(uri))).first;
     return found->second;
 }
 
@@ -232,7 +243,7 @@ void Server::publishDiagnostics() {
                 {"params",
                  {{"uri", uri},
                   {"version", changed.version()},
-                  {"diagnostics", diagnostics(changed, m_encoding)}}}});
+                  {"diagnostics", diagnostics(changed, findings(uri), m_encoding)}}}});
     }
     m_changed.clear();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/read/scan.h"
 #include "lsp/document.h"
 #include "lsp/framing.h"
 
@@ -12,6 +13,7 @@
 #include <set>
 #include <string>
 #include <sys/types.h>
+#include <vector>
 
 // The protocol's life cycle, documents and errors; what it answers comes from handlers.h.
 class Server {
@@ -33,6 +35,7 @@ private:
     void notification(const std::string &method, const nlohmann::json &params);
     nlohmann::json initialize(const nlohmann::json &params);
     Document &document(const nlohmann::json &params);
+    const std::vector<Finding> &findings(const std::string &uri);
     void configure(const nlohmann::json &options);
     void refreshSettings();
     void log(int type, const std::string &message, bool show = false);
@@ -40,6 +43,9 @@ private:
     Send m_send;
     std::map<std::string, Document, std::less<>> m_documents;
     std::set<std::string, std::less<>> m_changed;
+    // Each document's findings since its last change: a code action after the diagnostics
+    // needs no second scan.
+    std::map<std::string, std::vector<Finding>, std::less<>> m_findings;
     Encoding m_encoding = Encoding::Utf16;
     bool m_initialized = false, m_shutDown = false;
     std::optional<int> m_exitCode;
