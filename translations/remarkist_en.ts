@@ -239,6 +239,18 @@ Super+C brings this window forward.</translation>
         <translation>Author</translation>
     </message>
     <message>
+        <source>言語ごとの設定</source>
+        <translation>Per language</translation>
+    </message>
+    <message>
+        <source>対象</source>
+        <translation>Applies to</translation>
+    </message>
+    <message>
+        <source>すべての言語</source>
+        <translation>All languages</translation>
+    </message>
+    <message>
         <source>やり直し</source>
         <translation>Revert</translation>
     </message>

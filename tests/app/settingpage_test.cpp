@@ -6,6 +6,7 @@
 #include "core/common/settingrecord.h"
 
 #include <QAbstractButton>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
@@ -195,6 +196,47 @@ TEST_F(SettingPage, ReloadRestoresTheFileNotValuesAppliedButNeverSaved) {
     EXPECT_EQ(g_settingRecord.m_author, "saved");
     EXPECT_EQ(g_settingRecord.m_spacingSize, 8u);
     EXPECT_EQ(g_settingRecord.m_spacingStyle, SS::Space);
+}
+
+// A language shows what its comments are written in; what is set there differently from all
+// languages becomes its own choice, and all languages keep theirs.
+TEST_F(SettingPage, ALanguageKeepsWhatDiffersFromAllLanguages) {
+    auto *selector = control<QComboBox>(page, "setting.language");
+    ASSERT_EQ(selector->count(), 5);
+    EXPECT_EQ(selector->currentIndex(), 0);
+
+    page->selectLanguage(2); // C++, first start: /** and @cmd, for /++ and DDoc cannot be
+    EXPECT_TRUE(button("setting.commentStyle.c")->isChecked());
+    EXPECT_TRUE(button("setting.documentStyle.doxygenAT")->isChecked());
+    EXPECT_FALSE(button("setting.commentStyle.d")->isEnabled());
+    EXPECT_FALSE(button("setting.documentStyle.ddoc")->isEnabled());
+    EXPECT_TRUE(button("setting.commentStyle.java")->isEnabled());
+
+    button("setting.commentStyle.java")->click();
+    type("setting.author", "everyone's");
+    selector->setCurrentIndex(4); // Java: the C++ choice is applied on the way
+    EXPECT_FALSE(button("setting.commentStyle.java")->isEnabled());
+    EXPECT_FALSE(button("setting.documentStyle.doxygenBS")->isEnabled());
+    EXPECT_TRUE(button("setting.commentStyle.c")->isChecked());
+    page->selectLanguage(0);
+    EXPECT_TRUE(button("setting.commentStyle.d")->isChecked());
+    EXPECT_TRUE(button("setting.commentStyle.d")->isEnabled());
+    button("setting.apply")->click();
+
+    const LanguageChoice cpp{{"CommentStyle", "///_"}};
+    EXPECT_EQ(g_settingRecord.m_languageChoices, (std::map<Language, LanguageChoice>{{Language::Cpp, cpp}}));
+    EXPECT_EQ(g_settingRecord.m_commentStyle, CS::D);
+    EXPECT_EQ(g_settingRecord.m_author, "everyone's");
+    g_settingRecord.m_languageChoices.clear();
+    button("setting.reload")->click();
+    EXPECT_EQ(g_settingRecord.m_languageChoices.at(Language::Cpp), cpp);
+
+    // Set back to what all languages give, the choice is gone.
+    page->selectLanguage(2);
+    EXPECT_TRUE(button("setting.commentStyle.java")->isChecked());
+    button("setting.commentStyle.c")->click();
+    page->selectLanguage(0);
+    EXPECT_TRUE(g_settingRecord.m_languageChoices.empty());
 }
 
 TEST_F(SettingPage, LeavingThePageAppliesWithoutSaving) {

@@ -8,6 +8,7 @@
 
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -27,27 +28,28 @@
 
 namespace {
 
-TEST(Language, ChosenFromTheLocaleAndTheFirstUiLanguage) {
+TEST(UiLanguage, ChosenFromTheLocaleAndTheFirstUiLanguage) {
     struct Row {
         const char *name;
         const char *lcAll, *lcMessages, *lang;
         const char *uiLanguage;
-        Language expected;
+        UiLanguage expected;
     };
     const Row rows[] = {
-        {"English locale", nullptr, nullptr, "en_US.UTF-8", "en-US", Language::English},
-        {"German locale", nullptr, nullptr, "de_DE.UTF-8", "de-DE", Language::English},
-        {"Japanese locale", nullptr, nullptr, "ja_JP.UTF-8", "ja-JP", Language::Japanese},
-        {"Japanese first among the UI languages", nullptr, nullptr, "en_US.UTF-8", "ja", Language::Japanese},
-        {"C", nullptr, nullptr, "C", "C", Language::Japanese},
-        {"C with UTF-8", nullptr, nullptr, "C.UTF-8", "en-US", Language::Japanese},
-        {"POSIX", nullptr, nullptr, "POSIX", "C", Language::Japanese},
-        {"nothing set is C", nullptr, nullptr, nullptr, "C", Language::Japanese},
-        {"empty values count as not set", "", "", "", "C", Language::Japanese},
-        {"LC_ALL before LANG", "C", nullptr, "en_US.UTF-8", "en-US", Language::Japanese},
-        {"LC_ALL before LC_MESSAGES", "en_GB.UTF-8", "C", nullptr, "en-GB", Language::English},
-        {"LC_MESSAGES before LANG", nullptr, "POSIX", "en_US.UTF-8", "en-US", Language::Japanese},
-        {"an empty LC_ALL gives way", "", "en_US.UTF-8", "C", "en-US", Language::English},
+        {"English locale", nullptr, nullptr, "en_US.UTF-8", "en-US", UiLanguage::English},
+        {"German locale", nullptr, nullptr, "de_DE.UTF-8", "de-DE", UiLanguage::English},
+        {"Japanese locale", nullptr, nullptr, "ja_JP.UTF-8", "ja-JP", UiLanguage::Japanese},
+        {"Japanese first among the UI languages", nullptr, nullptr, "en_US.UTF-8", "ja",
+         UiLanguage::Japanese},
+        {"C", nullptr, nullptr, "C", "C", UiLanguage::Japanese},
+        {"C with UTF-8", nullptr, nullptr, "C.UTF-8", "en-US", UiLanguage::Japanese},
+        {"POSIX", nullptr, nullptr, "POSIX", "C", UiLanguage::Japanese},
+        {"nothing set is C", nullptr, nullptr, nullptr, "C", UiLanguage::Japanese},
+        {"empty values count as not set", "", "", "", "C", UiLanguage::Japanese},
+        {"LC_ALL before LANG", "C", nullptr, "en_US.UTF-8", "en-US", UiLanguage::Japanese},
+        {"LC_ALL before LC_MESSAGES", "en_GB.UTF-8", "C", nullptr, "en-GB", UiLanguage::English},
+        {"LC_MESSAGES before LANG", nullptr, "POSIX", "en_US.UTF-8", "en-US", UiLanguage::Japanese},
+        {"an empty LC_ALL gives way", "", "en_US.UTF-8", "C", "en-US", UiLanguage::English},
     };
     for (const Row &row : rows)
         EXPECT_EQ(chooseLanguage(row.lcAll, row.lcMessages, row.lang, row.uiLanguage), row.expected)
@@ -106,7 +108,7 @@ TEST(Translations, EveryTextOfTheSourcesHasAnEnglishTranslation) {
 // The whole window in one language, every page built.
 class LanguageWindow : public WindowTest {
 protected:
-    void start(Language language) {
+    void start(UiLanguage language) {
         testApplication();
         useLanguage(language);
         WindowTest::SetUp();
@@ -114,7 +116,7 @@ protected:
     }
     void TearDown() override {
         WindowTest::TearDown();
-        useLanguage(Language::Japanese);
+        useLanguage(UiLanguage::Japanese);
     }
     void SetUp() override {}
 
@@ -148,6 +150,9 @@ QStringList shownTexts(QWidget *w) {
             texts << header->model()->headerData(i, header->orientation()).toString();
     if (auto *box = qobject_cast<QPlainTextEdit *>(w))
         texts << box->toPlainText();
+    if (auto *combo = qobject_cast<QComboBox *>(w))
+        for (int i = 0; i < combo->count(); ++i)
+            texts << combo->itemText(i);
     if (auto *menu = w->findChild<MyTextContextMenu *>(QString(), Qt::FindDirectChildrenOnly)) {
         menu->onPopup();
         for (const QAction *item : menu->actions())
@@ -166,7 +171,7 @@ bool hasJapanese(const QString &text) {
 }
 
 TEST_F(LanguageWindow, EnglishShowsNoJapaneseText) {
-    start(Language::English);
+    start(UiLanguage::English);
     int checked = 0;
     forEachVisibleWidget([&](QWidget *w) {
         for (const QString &text : shownTexts(w)) {
@@ -218,6 +223,15 @@ bool textFits(QWidget *w) {
     }
     if (qobject_cast<QRadioButton *>(w) || qobject_cast<QCheckBox *>(w))
         return w->sizeHint().width() <= w->width();
+    if (auto *combo = qobject_cast<QComboBox *>(w)) {
+        QStyleOptionComboBox option;
+        option.initFrom(combo);
+        const QRect field =
+            w->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, w);
+        for (int i = 0; i < combo->count(); ++i)
+            if (width(combo->itemText(i)) > field.width())
+                return false;
+    }
     if (auto *label = qobject_cast<QLabel *>(w))
         return width(label->text()) <= label->contentsRect().width();
     if (auto *group = qobject_cast<QGroupBox *>(w))
@@ -234,8 +248,8 @@ bool textFits(QWidget *w) {
 }
 
 TEST_F(LanguageWindow, NoTextIsCutOffInEitherLanguage) {
-    for (Language language : {Language::Japanese, Language::English}) {
-        SCOPED_TRACE(language == Language::English ? "English" : "Japanese");
+    for (UiLanguage language : {UiLanguage::Japanese, UiLanguage::English}) {
+        SCOPED_TRACE(language == UiLanguage::English ? "English" : "Japanese");
         start(language);
         forEachVisibleWidget([](QWidget *w) {
             EXPECT_TRUE(textFits(w)) << w->metaObject()->className() << " "

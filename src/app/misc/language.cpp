@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <cstring>
 
-Language chooseLanguage(const char *lcAll, const char *lcMessages, const char *lang,
-                        const QString &firstUiLanguage) {
+UiLanguage chooseLanguage(const char *lcAll, const char *lcMessages, const char *lang,
+                          const QString &firstUiLanguage) {
     const char *locale = "C";
     for (const char *value : {lcAll, lcMessages, lang}) {
         if (value && *value) {
@@ -20,13 +20,13 @@ Language chooseLanguage(const char *lcAll, const char *lcMessages, const char *l
     const bool cLocale = std::strcmp(locale, "C") == 0 || std::strncmp(locale, "C.", 2) == 0 ||
                          std::strcmp(locale, "POSIX") == 0;
     if (cLocale || firstUiLanguage.startsWith(QLatin1String("ja")))
-        return Language::Japanese;
-    return Language::English;
+        return UiLanguage::Japanese;
+    return UiLanguage::English;
 }
 
-void useLanguage(Language language) {
+void useLanguage(UiLanguage language) {
     static QTranslator *english = nullptr;
-    if (language == Language::Japanese) {
+    if (language == UiLanguage::Japanese) {
         if (english)
             QCoreApplication::removeTranslator(english);
         return;

@@ -3,9 +3,11 @@
 #include "app/AppMain.h"
 #include "app/misc/dock.h"
 #include "core/Orvex/Exception.h"
+#include "core/common/languagerule.h"
 #include "core/common/settingrecord.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -170,6 +172,15 @@ void Setting::buildLayout() {
     m_author = dock(authorRow, new QLineEdit, Dock::Fill, 0, "setting.author");
     dock(other, new QLabel(versionText()), Dock::Top, DefaultSize::labelHeight, "setting.version");
 
+    DockLayout *languages = groupBox(right, tr("言語ごとの設定"), 60);
+    DockLayout *languageRow = container(languages, Dock::Top, DefaultSize::textBoxHeight);
+    label(languageRow, tr("対象"), Dock::Left, 100);
+    m_language = dock(languageRow, new QComboBox, Dock::Fill, 0, "setting.language");
+    m_language->addItem(tr("すべての言語"));
+    for (const char *name : {"C", "C++", "D", "Java"})
+        m_language->addItem(QString::fromLatin1(name));
+    connect(m_language, &QComboBox::currentIndexChanged, this, &Setting::selectLanguage);
+
     // Docked right in this order, so the row reads "適用", gap, "やり直し", gap.
     DockLayout *buttons = container(container(right, Dock::Bottom, 30), Dock::Top, 20);
     dock(buttons, new QWidget, Dock::Right, 10);
@@ -231,16 +242,50 @@ void Setting::reloadSettings() {
 
 void Setting::showSettings() {
     const CSettingData &r = g_settingRecord;
-    showCommentStyle(r.commentStyle());
-    showDocumentStyle(r.documentStyle());
-    showSpacingStyle(r.spacingStyle());
-    showSpacingSize(r.spacingSize());
-    showBoxingHeadStyle(r.boxingHeadStyle());
-    showBoxingFootStyle(r.boxingFootStyle());
-    showBoxingSize(r.boxingSize());
+    // A language shows what its comments are written in: its own choice, or what it follows.
+    const SettingValues shown = m_shown ? r.settingsFor(*m_shown) : SettingValues(r);
+    showCommentStyle(shown.commentStyle());
+    showDocumentStyle(shown.documentStyle());
+    showSpacingStyle(shown.spacingStyle());
+    showSpacingSize(shown.spacingSize());
+    showBoxingHeadStyle(shown.boxingHeadStyle());
+    showBoxingFootStyle(shown.boxingFootStyle());
+    showBoxingSize(shown.boxingSize());
     showDateFormat(r.dateFormat());
     showCopyright(r.copyright());
     showAuthor(r.author());
+    enableChoices();
+}
+
+void Setting::enableChoices() {
+    using CS = SettingData::CommentStyle;
+    using DS = SettingData::DocumentStyle;
+    const auto holds = [this](CS comment, DS syntax) {
+        SettingValues probe;
+        probe.m_commentStyle = comment;
+        probe.m_documentStyle = syntax;
+        if (m_shown)
+            fitToLanguage(probe, *m_shown);
+        return probe.m_commentStyle == comment && probe.m_documentStyle == syntax;
+    };
+    m_commentC->setEnabled(holds(CS::C, DS::DoxygenAT));
+    m_commentJava->setEnabled(holds(CS::Java, DS::DoxygenAT));
+    m_commentD->setEnabled(holds(CS::D, DS::DoxygenAT));
+    m_documentBS->setEnabled(holds(CS::C, DS::DoxygenBS));
+    m_documentAT->setEnabled(holds(CS::C, DS::DoxygenAT));
+    m_documentDDoc->setEnabled(holds(CS::C, DS::DDoc));
+}
+
+void Setting::selectLanguage(int index) {
+    build();
+    // Chosen in the selector, this comes back through its signal.
+    if (m_language->currentIndex() != index) {
+        m_language->setCurrentIndex(index);
+        return;
+    }
+    applySettings();
+    m_shown = index <= 0 ? std::nullopt : std::optional(allLanguages[static_cast<std::size_t>(index - 1)]);
+    showSettings();
 }
 
 void Setting::applySettings() {
@@ -249,17 +294,22 @@ void Setting::applySettings() {
     using SS = SettingData::SpacingStyle;
     build();
     CSettingData &r = g_settingRecord;
-    r.m_commentStyle = m_commentC->isChecked() ? CS::C : m_commentJava->isChecked() ? CS::Java : CS::D;
-    r.m_documentStyle = m_documentBS->isChecked()   ? DS::DoxygenBS
+    // For one language the controls give its settings, kept where they differ from all languages'.
+    SettingValues chosen = r;
+    SettingValues &v = m_shown ? chosen : r;
+    v.m_commentStyle = m_commentC->isChecked() ? CS::C : m_commentJava->isChecked() ? CS::Java : CS::D;
+    v.m_documentStyle = m_documentBS->isChecked()   ? DS::DoxygenBS
                         : m_documentAT->isChecked() ? DS::DoxygenAT
                                                     : DS::DDoc;
-    r.m_spacingStyle = m_spacingSpace->isChecked() ? SS::Space
+    v.m_spacingStyle = m_spacingSpace->isChecked() ? SS::Space
                        : m_spacingTab->isChecked() ? SS::Tab
                                                    : SS::TabSpace;
-    r.m_spacingSize = takeNumber(m_spacingSize, settingField("SpacingSize"));
-    r.m_boxingHeadStyle = m_boxingHead->isChecked();
-    r.m_boxingFootStyle = m_boxingFoot->isChecked();
-    r.m_boxingSize = takeNumber(m_boxingSize, settingField("BoxingSize"));
+    v.m_spacingSize = takeNumber(m_spacingSize, settingField("SpacingSize"));
+    v.m_boxingHeadStyle = m_boxingHead->isChecked();
+    v.m_boxingFootStyle = m_boxingFoot->isChecked();
+    v.m_boxingSize = takeNumber(m_boxingSize, settingField("BoxingSize"));
+    if (m_shown)
+        r.chooseForLanguage(*m_shown, chosen);
     r.m_dateFormat = toStd(m_dateFormat);
     r.m_copyright = toStd(m_copyright);
     r.m_author = toStd(m_author);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/tab/page.h"
+#include "core/common/language.h"
 #include "core/common/settingdata.h"
 
 #include <QList>
@@ -10,9 +11,11 @@
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -22,6 +25,9 @@ class QRadioButton;
 // between the controls, the record and setting.dat. Apply copies the controls into the
 // record, save writes the record to the file, reload reads the file back into the record
 // and the controls. It also places the main window at start and stores its position at end.
+// A selector chooses whose framing, syntax, spacing and boxes the controls show and set: all
+// languages (the desktop program's, and every language's unless it has its own) or one language,
+// whose own choice is what it is set to differently from all languages.
 class Setting : public Page {
     Q_OBJECT
 public:
@@ -39,6 +45,10 @@ public:
     virtual void showDateFormat(const std::string &text);
     virtual void showCopyright(const std::string &text);
     virtual void showAuthor(const std::string &text);
+
+    // Applies the controls to the languages they showed, then shows those of `index` in the
+    // language selector: 0 all languages, then C, C++, D and Java.
+    void selectLanguage(int index);
 
     // Loads setting.dat into the record and shows it; edits not yet applied are lost.
     virtual void reloadSettings();
@@ -62,6 +72,8 @@ protected:
 private:
     void buildLayout();
     void showSettings();
+    // Only the framings and syntaxes the shown language can hold may be chosen.
+    void enableChoices();
 
     QRadioButton *m_commentC;
     QRadioButton *m_commentJava;
@@ -79,6 +91,9 @@ private:
     QLineEdit *m_dateFormat;
     QLineEdit *m_copyright;
     QLineEdit *m_author;
+    QComboBox *m_language;
+    // The language whose settings the controls show; none for all languages.
+    std::optional<Language> m_shown;
 };
 
 // "バージョン : 1181470887_alpha" with the local time zone at UTC+9: the build time stamp
