@@ -226,6 +226,7 @@ struct Style {
 
 const std::vector<Style> styles = {
     {Language::Cpp, "/**\n * Does it.\n *\n", " * @param % the %\n", " */\n", "int f(%);\n", "int %"},
+    {Language::Cpp, "/// Does it.\n///\n", "/// \\param[in] % the %\n", "", "int f(%);\n", "const char *%"},
     {Language::C, "    /*!\n     * Does it.\n", "     * @param %  the %\n", "     */\n", "    int f(%);\n",
      "long %"},
     {Language::Java, "  /**\n   * Does it.\n   *\n", "   * @param % the %\n", "   * @return x\n   */\n",
