@@ -40,15 +40,22 @@ TEST_F(Source, MergeKeepsWhatTheCommentSaysOfNamesStillDeclared) {
     const DocumentRequest comment =
         request("Adds.", {{"in", "a", "first"}, {"", "b", "second"}, {"out", "gone", "was here"}},
                 {{"Overflow", "too big"}});
+    // "c" comes first and "gone" stood last: no rename.
     DocumentRequest declaration =
-        request("", {{"inout", "a", ""}, {"in", "b", ""}, {"inout", "c", ""}, {"in", "", ""}},
+        request("", {{"inout", "c", ""}, {"inout", "a", ""}, {"in", "b", ""}, {"in", "", ""}},
                 {{"Overflow", ""}, {"Range", ""}});
     const SourceReading merged = mergeRequests(comment, declaration);
     EXPECT_EQ(merged.request,
               request("Adds.",
-                      {{"in", "a", "first"}, {"in", "b", "second"}, {"inout", "c", ""}, {"in", "", ""}},
+                      {{"inout", "c", ""}, {"in", "a", "first"}, {"in", "b", "second"}, {"in", "", ""}},
                       {{"Overflow", "too big"}, {"Range", ""}}));
     EXPECT_EQ(merged.dropped, std::vector<std::string>{"gone"});
+
+    // Where it stood, a new name is the old one renamed: it keeps the description and direction.
+    declaration.params = {{"inout", "a", ""}, {"in", "b", ""}, {"in", "renamed", ""}};
+    EXPECT_EQ(mergeRequests(comment, declaration).request.params,
+              (std::vector<ParamEntry>{
+                  {"in", "a", "first"}, {"in", "b", "second"}, {"out", "renamed", "was here"}}));
 
     declaration.kind = Kind::Class;
     declaration.params.clear();
@@ -66,10 +73,13 @@ TEST_F(Source, ReadsACommentADeclarationOrBoth) {
         {"declaration", "int add(int a, const int *b);", request("", {{"in", "a", ""}, {"in", "b", ""}})},
         {"comment", "/**\n *\tAdds.\n *\t\n *\t\\param[out]\ta\tfirst\n */\n",
          request("Adds.", {{"out", "a", "first"}})},
-        {"comment, then the declaration it documents",
+        {"comment, then the declaration it documents: z renamed b",
          "/**\n *\tAdds.\n *\t\n *\t\\param[out]\ta\tfirst\n *\t\\param[in]\tz\tgone\n */\nint add(int a, "
          "int &b);",
-         request("Adds.", {{"out", "a", "first"}, {"inout", "b", ""}}),
+         request("Adds.", {{"out", "a", "first"}, {"in", "b", "gone"}})},
+        {"comment, then the declaration it documents: z removed",
+         "/**\n *\tAdds.\n *\t\n *\t\\param[out]\ta\tfirst\n *\t\\param[in]\tz\tgone\n */\nint add(int a);",
+         request("Adds.", {{"out", "a", "first"}}),
          {"z"}},
     };
     for (const Row &row : rows) {
@@ -96,12 +106,14 @@ TEST_F(Source, EditsTheDeclarationAtTheLine) {
          request("Sum.", {{"in", "a", ""}, {"in", "b", ""}})},
         {"cursor in the body", "void run(char *p)\n{\n    return;\n}\n", 3, 1, 0,
          request("Sum.", {{"inout", "p", ""}})},
-        {"update: added, renamed and removed",
-         oldComment + "int add(int a, int c);\n",
+        {"update: renamed in place", oldComment + "int add(int a, int c);\n", 7, 1, 6,
+         request("Sum.", {{"in", "a", "first"}, {"in", "c", "x"}}), "", "\n"},
+        {"update: removed in place",
+         oldComment + "int add(int a);\n",
          7,
          1,
          6,
-         request("Sum.", {{"in", "a", "first"}, {"in", "c", ""}}),
+         request("Sum.", {{"in", "a", "first"}}),
          "",
          "\n",
          {"gone"}},

@@ -505,16 +505,6 @@ std::vector<std::size_t> matchParameters(const std::vector<std::string_view> &do
         }
         fromLine = i + 1;
     }
-    // One name gone and one new, wherever they stand: a rename too.
-    std::vector<std::size_t> gone, come;
-    for (std::size_t i = 0; i < documented.size(); ++i)
-        if (unknown(i))
-            gone.push_back(i);
-    for (std::size_t k = 0; k < declared.size(); ++k)
-        if (missing(k))
-            come.push_back(k);
-    if (gone.size() == 1)
-        pair(gone, come);
     // A name gone where a new one stands at the same place: a rename next to an addition.
     for (std::size_t i = 0; i < documented.size(); ++i)
         if (unknown(i) && i < declared.size() && missing(i))

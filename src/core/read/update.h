@@ -51,8 +51,8 @@ CommentOutline outlineComment(std::string_view buffer, const CommentSpan &commen
 
 // Which declared parameter each documented name stands for: the one of its name (for the first
 // line of a name), or, for a name the declaration no longer has, the new name at the same place
-// between two names both know, or the one new name when one name went and one came. npos for
-// none. Empty names match nothing.
+// between two names both know (as many gone there as new), or at the same index. npos for none.
+// Empty names match nothing.
 std::vector<std::size_t> matchParameters(const std::vector<std::string_view> &documented,
                                          const std::vector<std::string_view> &declared);
 
