@@ -139,7 +139,10 @@ json codeActions(const Document &document, std::string_view uri, const json &par
     const std::size_t first = params.at("range").at("start").at("line").get<std::size_t>() + 1;
     const std::size_t last = params.at("range").at("end").at("line").get<std::size_t>() + 1;
     const json context = params.value("context", json::object());
-    const json only = context.value("only", json());
+    // Neovim 0.7 sends one kind as a string rather than a list.
+    json only = context.value("only", json());
+    if (only.is_string())
+        only = json::array({only});
     const auto wanted = [&](std::string_view kind) {
         return !only.is_array() || std::any_of(only.begin(), only.end(), [&](const json &prefix) {
             const std::string &name = prefix.get_ref<const std::string &>();

@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <stdexcept>
 
@@ -45,8 +47,8 @@ bool cancels(const Frame &frame, const json &id) {
 }
 
 // The settings file named in initializationOptions or a configuration: {"remarkist.settings":
-// "/x/setting.dat"} or {"remarkist": {"settings": "/x/setting.dat"}}. "" means the usual file;
-// nothing, that none is named.
+// "/x/setting.dat"} or {"remarkist": {"settings": "/x/setting.dat"}}; "~/x.dat" is in the home
+// folder. "" means the usual file; nothing, that none is named.
 std::optional<std::string> namedSettings(const json &options) {
     const json *value = nullptr;
     if (options.is_object() && options.contains("remarkist.settings"))
@@ -56,7 +58,10 @@ std::optional<std::string> namedSettings(const json &options) {
         value = &options["remarkist"]["settings"];
     if (!value)
         return std::nullopt;
-    return value->is_string() ? value->get<std::string>() : "";
+    std::string path = value->is_string() ? value->get<std::string>() : "";
+    if (const char *home = std::getenv("HOME"); home && path.starts_with("~/"))
+        path.replace(0, 1, home);
+    return path;
 }
 
 } // namespace

@@ -242,7 +242,7 @@ def session(encodings, options, settings):
 # The protocol's default positions and the first-start settings, then UTF-8 with a settings file
 # named at start and another named by a configuration change.
 check(session(None, None, None).end() == 0, "shutdown and exit end with 0")
-client = session(["utf-8", "utf-16"], {"remarkist.settings": DOXYGEN}, DOXYGEN)
+client = session(["utf-8", "utf-16"], {"remarkist.settings": "~/doxygen.dat"}, DOXYGEN)
 check(client.encoding == "utf-8", "UTF-8 when the client offers it")
 client.notify("workspace/didChangeConfiguration", {"settings": {"remarkist": {"settings": BACKSLASH}}})
 uri = "file://%s/again.c" % WORK
