@@ -564,14 +564,22 @@ class Checker:
                 self.counts["empty comments"] += 1
                 return
             why = re.sub(r"\d+", "N", result["stderr"].strip())[:90]
+            member = re.match(r"^\s*[A-Za-z_]\w*\s*(\(.*\))?\s*(=[^;{}]*)?,?\s*(//.*|/\*.*)?$",
+                              self.pair["declaration"].split("\n")[0])
+            why += " (an enum member)" if member else ""
             self.fail("refused", shape="read accepts the declaration, edit exits 1: " + why, buffer="".join(lines),
                       stderr=result["stderr"])
             return
         once = apply(lines, answer)
         self.check_words(comment, answer, "edit")
+        self.check_first_edit(comment, answer)
         self.check_idempotent(once, answer, False)
-        restyled, _ = self.edit(lines, line, restyle=True)
-        if restyled is not None:
+        restyled, result = self.edit(lines, line, restyle=True)
+        if restyled is None:
+            why = re.sub(r"\d+", "N", result["stderr"].strip())[:90]
+            self.fail("refused", shape="edit works, edit --restyle exits 1: " + why, buffer="".join(lines),
+                      stderr=result["stderr"])
+        else:
             self.check_words(comment, restyled, "edit --restyle")
             self.check_idempotent(apply(lines, restyled), restyled, True)
         self.plant_changes(once, answer)
@@ -597,9 +605,55 @@ class Checker:
         lost -= allowed
         if lost:
             self.counts["words lost (%s)" % how] += 1
-            self.fail("words lost", shape="%s: %s" % (how, lost_shape(lost)), how=how, lost=sorted(lost.elements()),
+            self.fail("words lost", shape="%s: %s (%s)" % (how, lost_shape(lost, comment), self.kind), how=how, lost=sorted(lost.elements()),
                       buffer=self.pair["comment"] + self.pair["declaration"], output=answer["text"],
                       dropped=answer["dropped"])
+
+    def check_first_edit(self, comment, answer):
+        """The first edit brings the comment up to date in place: it may add lines for the
+        parameters the comment lacks, rename a parameter's line, remove a dropped one's lines;
+        every other line stays, and what it adds comes after the comment's text."""
+        new_comment = answer["text"].splitlines(keepends=True)
+        if new_comment == comment:
+            return
+        self.counts["first edits that change the comment"] += 1
+        blocks = param_blocks(comment)
+        dropped = {k for name in answer["dropped"] for k in blocks.get(name, [])}
+        text_lines = [k for k, x in enumerate(comment) if content(x) and param_tag_name(x) is None
+                      and not content(x).startswith(("@", "\\"))]
+        why = None
+        ops = difflib.SequenceMatcher(None, comment, new_comment, autojunk=False).get_opcodes()
+        gone = collections.Counter(x for tag, i1, i2, j1, j2 in ops if tag != "equal" for x in comment[i1:i2])
+        added = collections.Counter(x for tag, i1, i2, j1, j2 in ops if tag != "equal" for x in new_comment[j1:j2])
+        had_lines = any(param_tag_name(x) for x in comment)
+        for tag, i1, i2, j1, j2 in ops:
+            if tag == "equal":
+                continue
+            if tag == "delete" and all(k in dropped or content(comment[k]) in ("", "Params:") for k in range(i1, i2)):
+                continue
+            if tag == "insert" and all(param_tag_name(x) or content(x) in ("", "Params:") for x in new_comment[j1:j2]):
+                if text_lines and i1 <= text_lines[0] and any(param_tag_name(x) for x in new_comment[j1:j2]):
+                    why = "parameter lines added before the comment's text"
+                    break
+                continue
+            if tag == "replace" and i2 - i1 == j2 - j1 and all(
+                    param_tag_name(comment[k]) and param_tag_name(comment[k]) not in self.names
+                    and param_tag_name(new_comment[j1 + k - i1]) in self.names for k in range(i1, i2)):
+                continue  # renamed in the declaration
+            if any(re.match(r"^[@\\]param\s+<", content(x)) for x in gone):
+                why = "Java type parameter lines (@param <T>) dropped as parameters"
+            elif gone and not gone - added:
+                why = "parameter lines moved into the declaration's order"
+            elif not had_lines:
+                why = "no parameter lines yet: %s rewritten" % ("the one-line comment" if len(comment) == 1
+                                                                else "the comment")
+            else:
+                why = "lines changed beyond the declaration's needs (%s)" % ops_shape([(tag, i1, i2, j1, j2)])
+            break
+        if why:
+            self.counts["first edit not minimal"] += 1
+            self.fail("first edit", shape=why, buffer=self.pair["comment"] + self.pair["declaration"],
+                      diff=unified(comment, new_comment), output=answer["text"], dropped=answer["dropped"])
 
     def check_idempotent(self, once, answer, restyle):
         how = "edit --restyle" if restyle else "edit"
@@ -792,8 +846,16 @@ class Checker:
         if any(op[0] != "delete" for op in ops):
             return self.report_plant("remove", "lines changed, not only removed (%s)" % ops_shape(ops), comment,
                                      new_comment, planted, answer, removed=name)
-        gone = [k for op in ops for k in range(op[1], op[2])]
         block = set(param_blocks(comment).get(name, []))
+        if new_comment == [x for k, x in enumerate(comment) if k not in block]:
+            return
+        gone = [k for op in ops for k in range(op[1], op[2])]
+        # equal lines make the diff ambiguous: compare what went as text
+        gone_text = collections.Counter(comment[k] for k in gone)
+        block_text = collections.Counter(comment[k] for k in block)
+        if block_text - gone_text == collections.Counter() and all(
+                content(x) in ("", "Params:") for x in (gone_text - block_text).elements()):
+            return
         if not block & set(gone):
             return self.report_plant("remove", "its parameter line stayed", comment, new_comment, planted, answer,
                                      removed=name)
@@ -894,13 +956,22 @@ def rejected_shape(declaration):
     return "other"
 
 
-def lost_shape(lost):
-    tokens = list(lost)
-    if any(t.startswith(("@", "\\")) for t in tokens):
-        return "commands (%s)" % ", ".join(sorted({t for t in tokens if t.startswith(("@", "\\"))})[:3])
-    if any(t.startswith("<") for t in tokens):
-        return "HTML"
-    return "text"
+def lost_shape(lost, comment):
+    """Where the lost words stood: the sections (`@param <T>`, `Returns:`, text, ...) of their lines."""
+    sections = []
+    section = "text"
+    for line in comment:
+        text = content(line)
+        m = re.match(r"^([@\\]\w+(?:\s+<\w+>)?)|^([A-Z][A-Za-z_]*:)(?:\s|$)", text)
+        if m:
+            section = m.group(1) or m.group(2)
+            section = re.sub(r"\s+<\w+>", " <T>", section)
+        sections.append((section, collections.Counter(t.strip("*/+") for t in text.split())))
+    found = set()
+    for token in lost:
+        holding = [name for name, line_words in sections if line_words[token]]
+        found.add(next((name for name in holding if name != "text"), holding[0] if holding else "?"))
+    return ", ".join(sorted(found))
 
 
 def change_shape(once, twice, answer):
@@ -997,6 +1068,7 @@ ROWS = [
     ("pairs", "pairs (read accepts)"),
     ("words lost (edit)", "words lost: edit"),
     ("words lost (edit --restyle)", "words lost: restyle"),
+    ("first edit not minimal", "first edit changes more than the declaration needs"),
     ("non-idempotent (edit)", "non-idempotent: edit"),
     ("non-idempotent (edit --restyle)", "non-idempotent: restyle"),
     ("planted rename", "planted renames"),
@@ -1103,7 +1175,7 @@ def example_text(member, limit=1400):
                                                            member["output"])
     elif member["kind"] == "non-idempotent":
         text = member["comment"] + "--- %s twice:\n%s" % (member["how"], member.get("diff") or member.get("stderr", ""))
-    elif member["kind"] == "planted":
+    elif member["kind"] in ("planted", "first edit"):
         text = member.get("buffer", "") + "--- after edit:\n" + (member.get("diff") or member.get("stderr", ""))
     else:
         text = member.get("buffer", member["comment"]) + "--- " + (member.get("detail") or member.get("stderr", ""))
