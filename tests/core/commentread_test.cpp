@@ -263,6 +263,8 @@ TEST_F(CommentReadTest, ReadsHandWrittenComments) {
          "/**\n *\tOpens.\n *\t\\retval\tnot found\t\t-1\n *\t\\retval\tok\t\t\t0\n */",
          {.summary = "Opens.", .returns = "not found, -1\nok, 0"}},
         {"one line", "/** Frobs. */", {.summary = "Frobs."}},
+        {"a member's comment to its right", "/**< Across. */", {.summary = "Across."}},
+        {"a member's line comments", "///< Across,\n///< left to right.", {.summary = "Across, left to right."}},
         {"one line of /++", "/++ Frobs. +/", {.summary = "Frobs."}},
         {"commands and sections Remarkist does not write stay, in order",
          "/**\n"

@@ -187,9 +187,11 @@ Search locate(View text) {
     located.extent.firstLine = 1 + std::count(before.begin(), before.end(), '\n');
     if (opener == "/*" || opener == "/+") {
         const char mark = opener[1];
-        const std::size_t from = docTextStart(text, start, mark);
+        std::size_t from = docTextStart(text, start, mark);
         if (from == npos)
             return {};
+        if (from < text.size() && text[from] == '<')
+            ++from; // "/**<" documents the member on its left
         const std::size_t close = mark == '*' ? text.find("*/", from) : nestedClose(text, from);
         if (close == npos)
             return {std::nullopt, "the documentation comment on line " +
@@ -245,8 +247,10 @@ Views bodyLines(const Located &comment) {
             ++first;
         while (last > first && isBoxLine(lines[last - 1]))
             --last;
-        for (std::size_t i = first; i < last; ++i)
-            body.push_back(lines[i].substr(3));
+        for (std::size_t i = first; i < last; ++i) {
+            const View line = lines[i].substr(3);
+            body.push_back(line.starts_with('<') ? line.substr(1) : line); // "///<" as "/**<"
+        }
         dedentCount(body);
     } else if (lines.size() == 1) {
         body.push_back(trim(lines[0])); // "/** Summary. */"

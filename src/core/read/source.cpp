@@ -83,6 +83,35 @@ std::optional<CommentSpan> commentToReplace(const Declaration &declaration, std:
     return comment;
 }
 
+// A member's comment on its own line ("int x; ///< The x."): kept there. A summary replaces its
+// text; otherwise there is nothing a member's comment could disagree with.
+SourceEdit trailingEdit(std::string_view buffer, const std::vector<std::size_t> &starts,
+                        const CommentSpan &comment, const std::optional<std::string> &summary,
+                        std::string_view ending) {
+    const std::string_view text = buffer.substr(comment.begin, comment.end - comment.begin);
+    const std::size_t begin = starts[comment.firstLine - 1];
+    const std::size_t end = comment.lastLine < starts.size() ? starts[comment.lastLine] : buffer.size();
+    SourceEdit edit{comment.firstLine,
+                    comment.lastLine,
+                    std::string(buffer.substr(begin, end - begin)),
+                    readComment(text).summary,
+                    {}};
+    if (summary) {
+        // The opener as written ("///<", "/**<", "//!<", D's "///"), the summary, the closer.
+        const std::size_t opener = text.find_first_of(" \t\r\n", 3);
+        std::string replaced(text.substr(0, std::min(opener, text.size())));
+        replaced += " " + *summary;
+        if (text.starts_with("/*") || text.starts_with("/+"))
+            replaced += text.starts_with("/*") ? " */" : " +/";
+        edit.text = std::string(buffer.substr(begin, comment.begin - begin)) + replaced +
+                    std::string(buffer.substr(comment.end, end - comment.end));
+        edit.summary = *summary;
+    }
+    if (!edit.text.ends_with('\n'))
+        edit.text += ending;
+    return edit;
+}
+
 } // namespace
 
 SourceReading mergeRequests(const DocumentRequest &comment, const DocumentRequest &declaration) {
@@ -176,6 +205,9 @@ SourceEdit editSource(std::string_view buffer, std::size_t line, std::optional<L
             return edit;
         }
     }
+
+    if (!comment && declaration->trailing)
+        return trailingEdit(buffer, starts, *declaration->trailing, summary, ending);
 
     SourceReading reading{declaration->request, {}};
     if (comment) {

@@ -1,0 +1,5 @@
+struct Point {
+    int x; ///< Across.
+    int y; /**< Down. */
+    int z;
+};
