@@ -19,9 +19,14 @@
     (eglot-code-actions (point) nil kind t)
     (wait (concat kind " applied") (lambda () (/= tick (buffer-chars-modified-tick))))))
 
-(setq eglot-server-programs `((c++-mode . (,(getenv "REMARKIST_LSP")))))
+;; The README's configuration, with the server built here.
+(with-eval-after-load 'eglot
+  (add-to-list 'eglot-server-programs
+               `((c-mode c++-mode d-mode java-mode) . (,(getenv "REMARKIST_LSP")))))
+(add-hook 'c-mode-common-hook #'eglot-ensure)
 (find-file (getenv "RK_FILE"))
-(apply #'eglot (eglot--guess-contact))
+;; eglot-ensure connects after the command that opened the file.
+(run-hooks 'post-command-hook)
 
 (wait "diagnostics" #'flymake-diagnostics)
 (let ((seen (mapconcat

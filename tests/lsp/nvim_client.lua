@@ -26,10 +26,20 @@ local function act(line, title)
   wait('change by "' .. title .. '"', function() return vim.b.changedtick ~= tick end)
 end
 
+-- The README's configuration, with the server built here.
+local remarkist
+vim.api.nvim_create_autocmd('FileType', {
+  pattern = { 'c', 'cpp', 'd', 'java' },
+  callback = function()
+    remarkist = remarkist or vim.lsp.start_client({
+      name = 'remarkist', cmd = { vim.env.REMARKIST_LSP }, root_dir = vim.fn.getcwd(),
+    })
+    vim.lsp.buf_attach_client(0, remarkist)
+  end,
+})
 vim.cmd('edit ' .. vim.fn.fnameescape(vim.env.RK_FILE))
 vim.bo.filetype = 'cpp'
-local client = vim.lsp.start_client({ name = 'remarkist', cmd = { vim.env.REMARKIST_LSP }, root_dir = out })
-vim.lsp.buf_attach_client(0, client)
+local client = remarkist
 
 wait('diagnostics', function() return #vim.diagnostic.get(0) > 0 end)
 local seen = {}
