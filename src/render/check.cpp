@@ -943,7 +943,7 @@ Outcome checkFile(const Entry &entry, const Options &options) {
     for (const Finding &f : findings) {
         if (f.restyle && !(last && *last == f.comment))
             outcome.err += "remarkist-render: " + entry.path + ":" + std::to_string(f.comment.firstLine) +
-                           ": comment not fixed: it would have to be written anew\n";
+                           ": comment not fixed: it cannot take the change in place\n";
         if (!f.fix.empty() && !(last && *last == f.comment))
             ++outcome.fixedComments;
         if (f.restyle || !f.fix.empty())

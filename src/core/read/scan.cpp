@@ -517,10 +517,12 @@ void Scanner::report(const CommentSpan &span, const Declaration &declaration, st
                                      ParamEntry{p.direction, p.name, ""});
             }
             CommentUpdate update = updateComment(s, span, target);
+            // An update that changes nothing could not make the change in place either.
+            const bool inPlace = !update.restyle && !update.replacements.empty();
             for (auto it = findings.begin() + static_cast<std::ptrdiff_t>(before); it != findings.end(); ++it)
                 if (isFixable(it->rule)) {
-                    it->restyle = update.restyle;
-                    if (!update.restyle)
+                    it->restyle = !inPlace;
+                    if (inPlace)
                         it->fix = update.replacements;
                 }
         }

@@ -44,7 +44,8 @@ struct Finding {
     CommentSpan comment;
     // For a fixable rule: the replacements that bring the whole comment up to date with its
     // declaration, the same for every fixable finding of the comment. Empty for the other rules,
-    // and when the comment would have to be written anew (then `restyle` is set).
+    // and when the comment cannot take the change in place and would have to be written anew
+    // (then `restyle` is set).
     std::vector<Replacement> fix;
     bool restyle = false;
 };
