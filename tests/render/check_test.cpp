@@ -301,6 +301,8 @@ TEST_F(Check, FixChangesOnlyTheLinesItRepairs) {
     fs::permissions(m_dir / "src/crlf.cpp", fs::perms(0640));
     spill(m_dir / "src/fresh.cpp", fresh);
     spill(m_dir / "src/unfixable.cpp", "/**\n * Runs.\n * @return x\n */\nvoid run();\n");
+    // A one-line comment cannot take a new line in place: it is named, not rewritten.
+    spill(m_dir / "src/oneline.cpp", "/** @param a one */\nint add(int a, int b);\n");
     const auto inode = [&](const char *name) {
         struct stat st {};
         stat((m_dir / "src" / name).c_str(), &st);
@@ -310,7 +312,10 @@ TEST_F(Check, FixChangesOnlyTheLinesItRepairs) {
 
     const Result fixed = run({"--fix", "src"});
     EXPECT_EQ(fixed.status, 1) << "something was found";
-    EXPECT_EQ(fixed.err, "remarkist-render: fixed 1 comment in 1 file\n");
+    EXPECT_EQ(fixed.err,
+              "remarkist-render: src/oneline.cpp:1: comment not fixed: it cannot take the change in "
+              "place\nremarkist-render: fixed 1 comment in 1 file\n");
+    EXPECT_EQ(slurp(m_dir / "src/oneline.cpp"), "/** @param a one */\nint add(int a, int b);\n");
     EXPECT_EQ(slurp(m_dir / "src/crlf.cpp"),
               "// keep \xe9\r\n/**\r\n * Adds.\r\n * @param a one\r\n"
               " * @param b three\r\n * @return x\r\n */\r\nvoid add(int a, int b);\r\n");
@@ -324,6 +329,7 @@ TEST_F(Check, FixChangesOnlyTheLinesItRepairs) {
     EXPECT_EQ(after.out,
               "src/crlf.cpp:6:4: warning: return value documented, but the declaration returns nothing "
               "[remarkist-return-void]\n"
+              "src/oneline.cpp:1:5: warning: parameter 'b' is not documented [remarkist-param-undocumented]\n"
               "src/unfixable.cpp:3:4: warning: return value documented, but the declaration returns "
               "nothing [remarkist-return-void]\n");
 }
