@@ -191,8 +191,10 @@ json codeActions(const Document &document, std::string_view uri, const json &par
     const auto changes = [&](const LineEdit &edit) {
         return std::string_view(document.text()).substr(edit.begin, edit.end - edit.begin) != edit.edit.text;
     };
+    if (!wanted("refactor.rewrite"))
+        return actions;
     const std::optional<LineEdit> update = editAt(document, first, false);
-    if (!update || !wanted("refactor.rewrite"))
+    if (!update)
         return actions;
     const auto edits = [&](const LineEdit &edit) {
         return json::array({textEdit(document, edit.begin, edit.end, edit.edit.text, encoding)});
