@@ -287,13 +287,16 @@ def document(render, language, text, settings):
 
 
 def cells(sample):
-    combos = list(itertools.product(range(3), range(3), range(3), (False, True), (False, True)))
-    chosen = combos if not sample else combos[::max(1, len(combos) // sample)][:sample]
-    # The sample walks every framing, syntax and spacing; shifting the choice side keeps it from
-    # repeating the same cells.
-    other = combos if not sample else combos[len(combos) // (2 * sample)::max(1, len(combos) // sample)][:sample]
-    return ([Cell("first start")] + [Cell("all languages", c) for c in chosen] +
-            [Cell("own choice", c) for c in other])
+    if not sample:
+        combos = list(itertools.product(range(3), range(3), range(3), (False, True), (False, True)))
+        return ([Cell("first start")] + [Cell("all languages", c) for c in combos] +
+                [Cell("own choice", c) for c in combos])
+    # Cells that between them take every framing, syntax, spacing and box on both sides of the
+    # choice: with 3, (0,0,0), (1,1,1), (2,2,2) for all languages and (0,1,2), (1,2,0), (2,0,1)
+    # as the language's own.
+    same = [(k % 3, k % 3, k % 3, k % 2 == 1, k // 2 % 2 == 1) for k in range(sample)]
+    shifted = [(k % 3, (k + 1) % 3, (k + 2) % 3, k % 2 == 0, (k + 1) // 2 % 2 == 0) for k in range(sample)]
+    return [Cell("first start")] + [Cell("all languages", c) for c in same] + [Cell("own choice", c) for c in shifted]
 
 
 def charge(cells_with_lines, line, message):
@@ -307,7 +310,7 @@ def charge(cells_with_lines, line, message):
 def check_c_family(language, path, spans, tools, work):
     lang = "c" if language == "c" else "c++"
     args = [tools["clang"], "-fsyntax-only", "-x", lang, "-Wdocumentation", "-Wdocumentation-unknown-command",
-            "-fno-color-diagnostics", path]
+            "-fno-color-diagnostics", "-ferror-limit=0", path]
     if language == "cpp":
         args.insert(2, "-std=c++17")
     done = run(args)
@@ -355,12 +358,14 @@ def check_doxygen(language, path, spans, tools, work):
 
 def check_java(path, spans, tools, work):
     classes = os.path.join(work, "classes")
-    done = run([tools["javac"], "-d", classes, path])
+    # Every message counts, not only the first hundred.
+    done = run([tools["javac"], "-Xmaxerrs", "100000", "-Xmaxwarns", "100000", "-d", classes, path])
     for m in re.finditer(r"^.*?:(\d+): (error|warning): (.*)$", done.stderr, re.M):
         cell = charge(spans, int(m.group(1)), m.group(0))
         if cell and m.group(2) == "error":
             cell.compiled = False
-    done = run([tools["javadoc"], "-Xdoclint:all,-missing", "-quiet", "-d", os.path.join(work, "javadoc"), path])
+    done = run([tools["javadoc"], "-Xdoclint:all,-missing", "-Xmaxerrs", "100000", "-Xmaxwarns", "100000", "-quiet",
+                "-d", os.path.join(work, "javadoc"), path])
     for m in re.finditer(r"^.*?:(\d+): (error|warning): (.*)$", done.stderr, re.M):
         charge(spans, int(m.group(1)), m.group(0))
 
