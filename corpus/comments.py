@@ -429,7 +429,7 @@ def param_tag_name(line):
     m = re.match(r"^[@\\]param(?:\s*\[[^\]]*\])?\s+(?:\[[^\]]*\]\s+)?([A-Za-z_$][\w$]*|\.\.\.)", text)
     if m:
         return m.group(1)
-    m = re.match(r"^([A-Za-z_]\w*)\s+=(?:\s|$)", text)
+    m = re.match(r"^(?:Params:\s+)?([A-Za-z_]\w*)\s+=(?:\s|$)", text)
     if m:
         return m.group(1)
     return None
@@ -611,8 +611,8 @@ class Checker:
 
     def check_first_edit(self, comment, answer):
         """The first edit brings the comment up to date in place: it may add lines for the
-        parameters the comment lacks, rename a parameter's line, remove a dropped one's lines;
-        every other line stays, and what it adds comes after the comment's text."""
+        parameters and exceptions the comment lacks, rename a parameter's line, remove a dropped
+        one's lines; every other line stays, and what it adds comes after the comment's text."""
         new_comment = answer["text"].splitlines(keepends=True)
         if new_comment == comment:
             return
@@ -631,7 +631,9 @@ class Checker:
                 continue
             if tag == "delete" and all(k in dropped or content(comment[k]) in ("", "Params:") for k in range(i1, i2)):
                 continue
-            if tag == "insert" and all(param_tag_name(x) or content(x) in ("", "Params:") for x in new_comment[j1:j2]):
+            if tag == "insert" and all(param_tag_name(x) or content(x) in ("", "Params:", "Throws:")
+                                       or re.match(r"^[@\\](throws?|exception)\s", content(x))
+                                       for x in new_comment[j1:j2]):
                 if text_lines and i1 <= text_lines[0] and any(param_tag_name(x) for x in new_comment[j1:j2]):
                     why = "parameter lines added before the comment's text"
                     break
