@@ -1599,13 +1599,31 @@ std::vector<Declaration> findDeclarations(std::string_view buffer, Language lang
     const Tokens t = tokenize(buffer, language);
     Reader reader(t, language);
     std::vector<Declaration> declarations;
-    std::vector<std::uint32_t> offsets; // where each declaration begins, to put the macros between
     const std::size_t n = t.size();
     const auto punct = [&t](std::size_t i, std::string_view s) {
         return t.is(i, s) && t.tokens[i].kind == TokenKind::Punct;
     };
+    // Every declaration ends at a ";", ",", "{" or "}" or is a preprocessor line. Room for as many
+    // costs only the pages written (a large block is mapped lazily), while growing would write
+    // each one again: a declaration takes half a kilobyte.
+    std::size_t most = 1;
+    for (const Token &token : t.tokens)
+        most += token.kind == TokenKind::Punct && token.end == token.begin + 1 &&
+                (t.text[token.begin] == ';' || t.text[token.begin] == ',' || t.text[token.begin] == '{' ||
+                 t.text[token.begin] == '}');
+    for (const Trivia &trivia : t.trivia)
+        most += trivia.directive;
+    declarations.reserve(std::min<std::size_t>(most, std::size_t{1} << 20));
+    // Macros, at any level, each in its place: those before `offset` go first.
+    std::size_t nextTrivia = 0;
+    const auto macrosBefore = [&](std::uint32_t offset) {
+        for (; nextTrivia < t.trivia.size() && t.trivia[nextTrivia].begin < offset; ++nextTrivia)
+            if (t.trivia[nextTrivia].directive)
+                if (std::optional<Declaration> macro = macroAt(t, t.trivia[nextTrivia]))
+                    declarations.push_back(std::move(*macro));
+    };
     const auto add = [&](Found &found) {
-        offsets.push_back(t.tokens[found.first].begin);
+        macrosBefore(t.tokens[found.first].begin);
         declarations.push_back(declarationOf(t, found, language));
     };
     // Blocks whose statements are declarations too: extern "C", D's attribute, version and
@@ -1686,21 +1704,6 @@ std::vector<Declaration> findDeclarations(std::string_view buffer, Language lang
             j = opensBlock(i, j) || t.match(j) == noMatch ? j + 1 : t.match(j) + 1;
         i = std::max(j, i + 1);
     }
-    // Macros, at any level, each in its place.
-    std::vector<Declaration> all;
-    all.reserve(declarations.size());
-    std::size_t next = 0;
-    for (const Trivia &trivia : t.trivia) {
-        if (!trivia.directive)
-            continue;
-        std::optional<Declaration> macro = macroAt(t, trivia);
-        if (!macro)
-            continue;
-        for (; next < declarations.size() && offsets[next] < trivia.begin; ++next)
-            all.push_back(std::move(declarations[next]));
-        all.push_back(std::move(*macro));
-    }
-    for (; next < declarations.size(); ++next)
-        all.push_back(std::move(declarations[next]));
-    return all;
+    macrosBefore(UINT32_MAX);
+    return declarations;
 }
