@@ -59,7 +59,9 @@ TEST_F(Source, MergeKeepsWhatTheCommentSaysOfNamesStillDeclared) {
 
     declaration.kind = Kind::Class;
     declaration.params.clear();
-    EXPECT_EQ(mergeRequests(comment, declaration).request.kind, Kind::Class);
+    // A function's sections over what reads as a type: the comment knows more, and stays.
+    EXPECT_EQ(mergeRequests(comment, declaration).request, comment);
+    EXPECT_EQ(mergeRequests(request("A type.", {}), declaration).request.kind, Kind::Class);
 }
 
 TEST_F(Source, ReadsACommentADeclarationOrBoth) {

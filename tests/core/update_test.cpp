@@ -121,9 +121,11 @@ TEST_F(Update, ChangesOnlyWhatTheSignatureChanged) {
     }
 }
 
-TEST_F(Update, AOneLineCommentThatNeedsALineIsWrittenAnew) {
-    const std::string after = edited("/** Frobs. */\nvoid frob(int n);\n", Language::Cpp);
-    EXPECT_EQ(after, "/**\n *\tFrobs.\n *\t\n *\t@param[in]\tn\t\n */\nvoid frob(int n);\n");
+TEST_F(Update, AnOpenerOrCloserOnALineOfTextMovesToALineOfItsOwn) {
+    EXPECT_EQ(edited("  /** Frobs. */\n  void frob(int n);\n", Language::Cpp),
+              "  /**\n   * Frobs.\n   *\n   * @param[in] n\n   */\n  void frob(int n);\n");
+    EXPECT_EQ(edited("/** Frobs\n * twice. */\nvoid frob(int n);\n", Language::Cpp),
+              "/** Frobs\n * twice.\n *\n * @param[in] n\n */\nvoid frob(int n);\n");
 }
 
 TEST_F(Update, OutlinePlacesParametersAndReturns) {

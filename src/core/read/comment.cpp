@@ -377,7 +377,8 @@ Head classify(View line, bool copyrightLabel) {
     if (tag == Tag::Date || tag == Tag::Author)
         while (colon < line.size() && isBlankChar(line[colon]))
             ++colon;
-    if (colon < line.size() && line[colon] == ':') {
+    // "std::for_each() ..." is a scope, not a section.
+    if (colon < line.size() && line[colon] == ':' && (colon + 1 == line.size() || line[colon + 1] != ':')) {
         head.tag = tag;
         head.rest = trimLeft(line.substr(colon + 1));
     } else if (tag == Tag::Copyright && copyrightLabel && (k == line.size() || isBlankChar(line[k]))) {
@@ -705,7 +706,10 @@ private:
             }
             const std::size_t comma = line.rfind(", ");
             const View type = comma == npos ? View() : trim(line.substr(comma + 2));
-            if (type.empty() || type.find_first_of(" \t,") != npos)
+            // A type is a name, qualified or not: "$(REF E, std, exception)" is text.
+            if (type.empty() || !std::all_of(type.begin(), type.end(), [](char c) {
+                    return isWordChar(c) || c == '.' || c == ':' || static_cast<unsigned char>(c) >= 0x80;
+                }))
                 return keep(i, end);
             throws.push_back({std::string(type), std::string(trimRight(line.substr(0, comma)))});
             entries.push_back({CommentEntry::Kind::Throw, k, k + 1, {}, type, {}});

@@ -118,6 +118,12 @@ SourceReading mergeRequests(const DocumentRequest &comment, const DocumentReques
     SourceReading reading{comment, {}};
     if (comment.kind == DocumentKind::File)
         return reading; // it documents the file, not the declaration after it
+    // A function's sections on what reads as a type (a D template of functions, a macro's
+    // struct): the declaration knows less than the comment, which stays as it is.
+    const bool functionSections =
+        !comment.params.empty() || !comment.returns.empty() || !comment.throws.empty();
+    if (declaration.kind == DocumentKind::Class && functionSections)
+        return reading;
     DocumentRequest &merged = reading.request;
     merged.kind = declaration.kind;
 

@@ -551,10 +551,86 @@ CommentOutline outlineComment(std::string_view buffer, const CommentSpan &commen
     return outline;
 }
 
+namespace {
+
+// A block comment whose opener or closer shares a line with its text ("/** Text. */", "text */"),
+// laid out with both on lines of their own, so that lines can be added or taken away:
+// "    /** Text. */" gives "    /**\n     * Text.\n     */". The comment's lines, from the start
+// of its first to past its last, and where the comment lies in them. Nothing for a comment with
+// code before it on its line, or one of "///" lines.
+struct Opened {
+    std::string text;
+    CommentSpan span;
+};
+
+std::optional<Opened> openUp(View buffer, const CommentSpan &comment) {
+    const View whole = buffer.substr(comment.begin, comment.end - comment.begin);
+    if (!whole.starts_with("/*") && !whole.starts_with("/+"))
+        return std::nullopt;
+    const std::size_t lineBegin = comment.begin == 0 ? 0 : buffer.rfind('\n', comment.begin - 1) + 1;
+    const View indent = buffer.substr(lineBegin, comment.begin - lineBegin);
+    if (!isBlank(indent))
+        return std::nullopt;
+    const char mark = whole[1];
+    const std::size_t textFrom =
+        whole.find_first_not_of(mark, 2) == 2 && whole[2] == '!' ? 3 : whole.find_first_not_of(mark, 2);
+    const View opener = whole.substr(0, textFrom == npos ? 2 : textFrom);
+    const View inner = whole.substr(opener.size(), whole.size() - opener.size() - 2);
+    const std::string lead = std::string(indent) + ' ' + mark;
+    const std::size_t lineEnd = buffer.find('\n', comment.end);
+    const std::string br = lineEnd != npos && lineEnd > 0 && buffer[lineEnd - 1] == '\r' ? "\r\n" : "\n";
+    // Text on the opener's line moves only from a comment of one line.
+    const bool oneLine = inner.find('\n') == npos;
+    std::string text = std::string(indent) + std::string(opener) + (oneLine ? br : "");
+    std::size_t lines = oneLine ? 1 : 0;
+    std::size_t at = 0;
+    for (bool first = true; at <= inner.size(); first = false) {
+        const std::size_t lf = inner.find('\n', at);
+        View line = inner.substr(at, lf == npos ? npos : lf - at);
+        at = lf == npos ? inner.size() + 1 : lf + 1;
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        const View bare = trimRight(line);
+        if (first && !oneLine) {
+            text += std::string(line) + br;
+            ++lines;
+        } else if (first) {
+            const std::size_t from = bare.find_first_not_of(" \t");
+            if (from != npos) {
+                text += lead + " " + std::string(bare.substr(from)) + br;
+                ++lines;
+            }
+        } else if (!isBlank(bare) || lf != npos) {
+            text += std::string(bare) + br;
+            ++lines;
+        }
+    }
+    text += lead + "/";
+    const std::size_t end = text.size();
+    text += buffer.substr(comment.end, lineEnd == npos ? npos : lineEnd + 1 - comment.end);
+    return Opened{text, {indent.size(), end, 1, lines + 1}};
+}
+
+} // namespace
+
 CommentUpdate updateComment(std::string_view buffer, const CommentSpan &comment,
                             const DocumentRequest &declaration, std::optional<Language> language) {
     try {
-        return Updater(buffer, comment, declaration, language).run();
+        CommentUpdate update = Updater(buffer, comment, declaration, language).run();
+        if (!update.restyle)
+            return update;
+        // Lines to add or take away where the opener or closer stands: open the comment up.
+        const std::optional<Opened> opened = openUp(buffer, comment);
+        if (!opened)
+            return update;
+        CommentUpdate inner = Updater(opened->text, opened->span, declaration, language).run();
+        if (inner.restyle)
+            return update;
+        const std::size_t begin = comment.begin == 0 ? 0 : buffer.rfind('\n', comment.begin - 1) + 1;
+        const std::size_t lf = buffer.find('\n', comment.end);
+        const std::size_t end = lf == npos ? buffer.size() : lf + 1;
+        inner.replacements = {{begin, end, applyReplacements(opened->text, inner.replacements)}};
+        return inner;
     } catch (const std::exception &) {
         return {{}, {}, true};
     }
