@@ -476,6 +476,7 @@ struct Options {
     std::optional<std::string> settings;
     Choice choice; // base: the current folder
     std::vector<std::string> paths;
+    bool pathGiven = true; // without a PATH, the current folder's files are shown as "src/a.cpp"
 };
 
 // The rules and globs in force for one file: the command line's over the project file's.
@@ -570,8 +571,10 @@ Options parseOptions(const std::vector<std::string_view> &args, bool &help) {
             options.choice.excludes.push_back(value);
         }
     }
-    if (options.paths.empty())
+    if (options.paths.empty()) {
         options.paths.emplace_back(".");
+        options.pathGiven = false;
+    }
     return options;
 }
 
@@ -657,7 +660,8 @@ private:
         }
         const Entry root{path, "", Language::Cpp, rulesFor(absolute)};
         const std::set<std::string> ignored = gitIgnored(path);
-        walkFolder(root, path.ends_with('/') ? path : path + "/", "", absolute, ignored);
+        const std::string prefix = !m_options.pathGiven ? "" : path.ends_with('/') ? path : path + "/";
+        walkFolder(root, prefix, "", absolute, ignored);
     }
 
     // Depth first, in name order: "a/x.java" before "b.d".
