@@ -7,9 +7,9 @@
 //
 // Ordinary: a one-line summary; texts without tabs, without blanks at either end of a line, and
 // with no line that begins with \ or @, or with a word and a colon; identifiers for names,
-// identifiers or qualified names for exception types; each parameter name once; comment, note and returns with blank lines
-// only between lines. Of the requests that render alike (see readComment in core/read/comment.h)
-// only the one that comes back is made: no "*/", "/+" or "+/"; no line that starts with
+// identifiers or qualified names for exception types; each parameter name once; comment, note and returns
+// with blank lines only between lines. Of the requests that render alike (see readComment in
+// core/read/comment.h) only the one that comes back is made: no "*/", "/+" or "+/"; no line that starts with
 // "Copyright"; value lists with ", " after a one-word value and no comma in the description; and
 // after DDoc, expected() clears the directions and folds the note into the comment.
 
@@ -84,7 +84,8 @@ public:
         r.returns = returns();
         for (std::uint32_t n = below(3) == 0 ? 0 : 1 + below(4); n > 0; --n) {
             const std::string name(pick(names));
-            if (std::none_of(r.params.begin(), r.params.end(), [&](const ParamEntry &p) { return p.name == name; }))
+            if (std::none_of(r.params.begin(), r.params.end(),
+                             [&](const ParamEntry &p) { return p.name == name; }))
                 r.params.push_back({std::string(pick(directions)), name, words(below(6))});
         }
         for (std::uint32_t n = below(3) == 0 ? 1 + below(3) : 0; n > 0; --n)

@@ -13,9 +13,8 @@
 void PrintTo(const DocumentRequest &r, std::ostream *os) {
     const auto optional = [](const std::optional<std::string> &s) { return s ? '"' + *s + '"' : "none"; };
     *os << "{kind " << int(r.kind) << ", date " << optional(r.date) << ", author " << optional(r.author)
-        << ", copyright " << optional(r.copyright) << ", summary \""
-        << r.summary << "\", comment \"" << r.comment << "\", note \"" << r.note << "\", returns \""
-        << r.returns << "\", params {";
+        << ", copyright " << optional(r.copyright) << ", summary \"" << r.summary << "\", comment \""
+        << r.comment << "\", note \"" << r.note << "\", returns \"" << r.returns << "\", params {";
     for (const ParamEntry &p : r.params)
         *os << "[" << p.direction << "|" << p.name << "|" << p.description << "]";
     *os << "}, throws {";
@@ -251,7 +250,9 @@ TEST_F(CommentReadTest, ReadsHandWrittenComments) {
          {.kind = DocumentKind::File, .date = "", .copyright = "Jane", .summary = "Adds."}},
         {"a type parameter's @param is text; @author after a parameter is text",
          "/**\n * A list.\n * @param <E> the element\n * @param n the size\n * @author Josh\n */",
-         {.summary = "A list.", .comment = "@param <E> the element\n@author Josh", .params = {{"", "n", "the size"}}}},
+         {.summary = "A list.",
+          .comment = "@param <E> the element\n@author Josh",
+          .params = {{"", "n", "the size"}}}},
         {"@retval lines: a value list",
          "/**\n"
          " * Opens the file.\n"
@@ -264,7 +265,9 @@ TEST_F(CommentReadTest, ReadsHandWrittenComments) {
          {.summary = "Opens.", .returns = "not found, -1\nok, 0"}},
         {"one line", "/** Frobs. */", {.summary = "Frobs."}},
         {"a member's comment to its right", "/**< Across. */", {.summary = "Across."}},
-        {"a member's line comments", "///< Across,\n///< left to right.", {.summary = "Across, left to right."}},
+        {"a member's line comments",
+         "///< Across,\n///< left to right.",
+         {.summary = "Across, left to right."}},
         {"one line of /++", "/++ Frobs. +/", {.summary = "Frobs."}},
         {"commands and sections Remarkist does not write stay, in order",
          "/**\n"
