@@ -186,6 +186,8 @@ const std::vector<Row> cppRows = {
     {"member function pointer", "void (Widget::*handler)(int n) = nullptr;", function, "in n"},
     {"enumerator with a template value", "Red = std::numeric_limits<int>::max(),", type},
     {"enumerator with a deprecation macro", "Old Q_DECL_ENUMERATOR_DEPRECATED_X(\"use New\") = New,", type},
+    {"specialised variable template", "template <> inline constexpr double pi_v<double> = 3.14;", type},
+    {"destructor named like a macro", "~__allocated_ptr() {}"},
     {"comparisons in defaults", "void f(int a = b < c, int d = e > g);", function, "in a, in d"},
     {"a type in parentheses", "void f(Foo(Bar));", function, "in -"},
     {"a bare macro line above a member", "Q_OBJECT\nQ_PROPERTY(int x READ x)\nint m_x;", type},
@@ -229,6 +231,9 @@ const std::vector<Row> dRows = {
     {"enum member", "ACQ = 2,", type},
     {"deprecated enum member", "deprecated(\"use b\") a,", type},
     {"enum member named like a C type", "signed = 1,", type},
+    {"documented unittest", "@safe pure unittest\n{\n    assert(f(1) == 2);\n}", type},
+    {"conditions before it", "else version (Darwin) alias Handle = semaphore_t;", type},
+    {"a condition before a function", "static if (is(T == int)) void f(int x);", function, "in x"},
     {"eponymous template constant", "package(std) enum bool isRange(R, size_t n) = is(typeof(R.init));",
      type},
 };

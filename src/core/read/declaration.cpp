@@ -398,9 +398,30 @@ bool Reader::read(std::size_t i, Found &found) {
             const std::size_t equals = skipAttribute(j + 2);
             return t.isWord(j + 1) && isPunct(equals, "=") ? readToEnd(equals + 1, first, found) : fail(j);
         }
+        // "alias T = int;", "module std.stdio;", "package java.util;"
         if ((isD() && oneOf(s, {"alias", "module"})) || (isJava() && same(s, "package") && t.isWord(j + 1)))
-            return readToEnd(j + 1, first,
-                             found); // "alias T = int;", "module std.stdio;", "package java.util;"
+            return readToEnd(j + 1, first, found);
+        if (isD() && same(s, "unittest") && isPunct(j + 1, "{")) {
+            // A documented unittest, an example of what stands before it.
+            found.request = DocumentRequest{};
+            found.request.kind = DocumentKind::Class;
+            found.first = first;
+            found.last = t.match(j + 1) != noMatch ? t.match(j + 1) : n - 1;
+            found.body = noMatch;
+            found.name = noMatch;
+            found.returnsValue = true;
+            found.byValue.clear();
+            return true;
+        }
+        if (isD() && (same(s, "else") || (same(s, "static") && t.is(j + 1, "if")) ||
+                      (oneOf(s, {"version", "debug"}) && !isPunct(j + 1, "=")))) {
+            // A condition before the declaration: "else version (Darwin) alias Handle = sem_t;",
+            // "static if (x) int y;"; a block after it is no declaration.
+            j += same(s, "static") ? 2 : 1;
+            if (isPunct(j, "(") && t.match(j) != noMatch)
+                j = pastGroup(j);
+            continue;
+        }
         const bool knownStatement =
             oneOf(s, commonStatementWords) || (cLike() && oneOf(s, cStatementWords)) ||
             (isD() && (oneOf(s, dStatementWords) || (same(s, "mixin") && !t.is(j + 1, "template")))) ||
@@ -467,6 +488,9 @@ bool Reader::isName(std::size_t end, std::size_t first) const {
         i = t.match(i - 1);
     if (isD() && i > first && isPunct(i - 1, ")") && t.match(i - 1) != noMatch && t.match(i - 1) > first)
         i = t.match(i - 1); // a template's parameters: "enum bool isRange(R) = ..."
+    if (m_language == Language::Cpp && i > first && isPunct(i - 1, ">") && t.match(i - 1) != noMatch &&
+        t.match(i - 1) > first)
+        i = t.match(i - 1); // a specialisation: "template <> constexpr T pi_v<T> = 3;"
     if (i <= first + 1 || !t.isWord(i - 1))
         return false;
     const std::string_view w = word(i - 1);
@@ -480,7 +504,8 @@ bool Reader::isName(std::size_t end, std::size_t first) const {
 // A call of a macro that declares something, not a declaration: "G_DEFINE_TYPE(Foo, foo, G_TYPE)",
 // "DEFINE_GUID(x)": a name in capitals with no type before it and no named parameter.
 bool Reader::macroCall(std::size_t name, std::size_t words, const Found &found) const {
-    if (!cLike() || words != 1 || !macroLike(word(name)) || t.spelling(name) == m_className)
+    if (!cLike() || words != 1 || !macroLike(word(name)) || t.spelling(name) == m_className ||
+        isPunct(name - 1, "~"))
         return false;
     return std::none_of(found.request.params.begin(), found.request.params.end(),
                         [](const ParamEntry &param) { return !param.name.empty() && param.name != "..."; });
