@@ -54,10 +54,14 @@ struct Declaration {
 // Reads the declaration at the start of the text (comments, blank lines and access labels may
 // come first). Throws ReadError when there is none:
 // readDeclaration("void f(const char *s, int n[]);", Language::C) gives a function with
-// parameters s (in) and n (inout).
+// parameters s (in) and n (inout). Functions, function-like macros and C function pointer
+// variables ("void (*handler)(int sig);") are functions; classes, variables, fields, constants,
+// enumerators ("RED,"), type aliases, object-like macros, namespaces, D modules and documented
+// unittests, Java packages and annotation types are classes. A declaration made by a macro
+// ("G_DEFINE_TYPE(Foo, foo, G_TYPE_OBJECT)") is none.
 Declaration readDeclaration(std::string_view text, Language language);
 
-// Every function and class declaration of a source buffer, in order: at file level, in
-// namespaces and extern "C" blocks, and in class bodies; function bodies are skipped. What is
-// not a declaration is passed over.
+// Every declaration of a source buffer, in order: at file level, in namespaces and extern "C"
+// blocks, in class bodies (fields too), in enum bodies (enumerators), and macros at any level;
+// function bodies are skipped. What is not a declaration is passed over.
 std::vector<Declaration> findDeclarations(std::string_view buffer, Language language);
