@@ -320,10 +320,25 @@ void Scanner::checkComment(std::size_t begin, const CommentExtent &extent) {
         breaks += s[i] == '\n';
         ++i;
     }
-    if (breaks > 1 || i >= n || s[i] == '#' || s[i] == '}')
+    if (breaks > 1 || i >= n || s[i] == '}')
         return;
     std::string suffix;
-    const std::size_t stop = declarationEnd(i, suffix);
+    std::size_t stop;
+    if (s[i] == '#') {
+        // A macro: "#define MAX(a, b) ..." to the end of its line and the lines it continues on.
+        std::size_t word = i + 1;
+        while (word < n && isBlank(s[word]))
+            ++word;
+        if (language == Language::D || language == Language::Java || s.substr(word, 6) != "define")
+            return;
+        stop = word;
+        do
+            stop = std::min(s.find('\n', stop + 1), n);
+        while (stop < n && stop - i < declarationLimit &&
+               (s[stop - 1] == '\\' || (s[stop - 1] == '\r' && s[stop - 2] == '\\')));
+    } else {
+        stop = declarationEnd(i, suffix);
+    }
     if (stop == std::string_view::npos)
         return;
     std::string slice(s.substr(begin, stop - begin));
