@@ -127,19 +127,24 @@ def clang_flags(path):
 
 CLANG_WARNING = re.compile(r"^(.*?):(\d+):(\d+): warning: (.*) \[-Wdocumentation\]$")
 NOT_FOUND = re.compile(r"^parameter '(.*)' not found in the function declaration$")
-RETURNS = re.compile(r"^'[@\\]returns?' command used in a comment that is attached to a "
+RETURNS = re.compile(r"^'[@\\](?:returns?|result)' command used in a comment that is attached to a "
                      r"(function returning void|constructor|destructor)$")
 
 
+def classify(message):
+    """The rule a clang -Wdocumentation message stands for, if any."""
+    return "param-unknown" if NOT_FOUND.match(message) else "return-void" if RETURNS.match(message) else None
+
+
 def run_clang(files, jobs, cache_path):
-    """clang's -Wdocumentation findings in the files, whether each compiled, and its wall and
-    processor time over all of them. Kept in cache_path: clang takes long."""
+    """Every -Wdocumentation warning clang gives in the files, how many compiled without errors,
+    and its wall and processor time over all of them. Kept in cache_path: clang takes long."""
     wanted = set(files)
     if os.path.exists(cache_path):
         with open(cache_path) as f:
             cache = json.load(f)
         if cache["files"] == files:
-            return {tuple(x) for x in cache["findings"]}, cache["wall"], cache["cpu"], cache["clean"]
+            return {tuple(x) for x in cache["warnings"]}, cache["wall"], cache["cpu"], cache["clean"]
 
     def one(path):
         result = subprocess.run(["clang", *clang_flags(path), path], capture_output=True, text=True,
@@ -147,12 +152,8 @@ def run_clang(files, jobs, cache_path):
         found = []
         for line in result.stderr.splitlines():
             m = CLANG_WARNING.match(line)
-            if not m:
-                continue
-            file, message = os.path.normpath(m.group(1)), m.group(4)
-            rule = "param-unknown" if NOT_FOUND.match(message) else "return-void" if RETURNS.match(message) else None
-            if rule and file in wanted:
-                found.append((file, int(m.group(2)), rule, message))
+            if m and os.path.normpath(m.group(1)) in wanted:
+                found.append((os.path.normpath(m.group(1)), int(m.group(2)), m.group(4)))
         return found, result.returncode == 0
 
     before = resource.getrusage(resource.RUSAGE_CHILDREN)
@@ -162,14 +163,14 @@ def run_clang(files, jobs, cache_path):
     wall = time.perf_counter() - start
     after = resource.getrusage(resource.RUSAGE_CHILDREN)
     cpu = after.ru_utime - before.ru_utime + after.ru_stime - before.ru_stime
-    findings = set()
+    warnings = set()
     clean = 0
     for found, ok in results:
-        findings.update(found)
+        warnings.update(found)
         clean += ok
     with open(cache_path, "w") as f:
-        json.dump({"files": files, "findings": sorted(findings), "wall": wall, "cpu": cpu, "clean": clean}, f)
-    return findings, wall, cpu, clean
+        json.dump({"files": files, "warnings": sorted(warnings), "wall": wall, "cpu": cpu, "clean": clean}, f)
+    return warnings, wall, cpu, clean
 
 
 def check_json(render, paths, jobs, extra=()):
@@ -387,8 +388,9 @@ def plant(text, site, change, language, number):
 
 def compile_status(path, language, original):
     if language == "java":
-        command = ["javac", "-XDshould-stop.ifNoError=PARSE", "-XDshould-stop.ifError=PARSE", "-d",
-                   os.devnull, path]
+        classes = os.path.join(os.path.dirname(os.path.dirname(path)), ".javac")
+        os.makedirs(classes, exist_ok=True)
+        command = ["javac", "-XDshould-stop.ifNoError=PARSE", "-XDshould-stop.ifError=PARSE", "-d", classes, path]
     elif language == "d":
         command = ["gdc", "-fsyntax-only", path]
     else:
@@ -472,7 +474,7 @@ def planted_changes(render, roots, out, count, jobs):
                 outside.append("%s:%d" % (p["file"], i1 + 1))
             if p["lines"][0] - 1 <= i1 <= p["lines"][1]:
                 at_site += max(i2 - i1, j2 - j1)
-        diff_sizes[at_site] += 1
+        diff_sizes[(p["change"], at_site)] += 1
     with open(os.path.join(out, "check-planted.jsonl"), "w") as f:
         for p, c0, c1 in zip(planted, compiled_before, compiled_after):
             p = dict(p, found=p in found, remaining=p in remaining, compiled_before=c0, compiled_after=c1)
@@ -549,8 +551,8 @@ def main():
         sample = c_files
         if args.clang_files:
             sample = sorted(random.Random(args.seed).sample(c_files, min(args.clang_files, len(c_files))))
-        clang_findings, clang_wall, clang_cpu, clean = run_clang(sample, cores,
-                                                                 os.path.join(out, "check-clang-cache.json"))
+        warnings, clang_wall, clang_cpu, clean = run_clang(sample, cores, os.path.join(out, "check-clang-cache.json"))
+        clang_findings = {(f, l, classify(m), m) for f, l, m in warnings if classify(m)}
         ours, ours_cpu = best_of(3, [render, "check", "--jobs", str(cores), *sample])
         c_size = sum(os.path.getsize(f) for f in sample)
         report += ["## Against clang -fsyntax-only -Wdocumentation", "",
@@ -568,7 +570,10 @@ def main():
         for rule in ("param-unknown", "return-void"):
             report.append("| %s | %d | %d | %d |" % (rule, by_rule[rule], found_by_rule[rule],
                                                      sum(1 for k in extra if k[2] == rule)))
-        report += ["", "Every difference, with the #if lines around it, is in check-clang.jsonl.", ""]
+        report += ["", "The differences (with the #if lines around each in check-clang.jsonl):", ""]
+        report += ["- clang only: %s:%d %s (%s)" % (k[0], k[1], k[2], theirs[k]) for k in missed]
+        report += ["- check only: %s:%d %s (%s)" % (k[0], k[1], k[2], mine[k]["message"]) for k in extra]
+        report.append("")
     if not args.skip_planted:
         planted_changes.seed = args.seed
         result = planted_changes(render, roots, out, args.planted, cores)
@@ -587,8 +592,10 @@ def main():
                    "anew: %d" % (len(result["remaining"]), sum(
                        1 for p in result["remaining"]
                        if "%s:%d: comment not fixed" % (p["file"], p["lines"][0]) in result["fix_err"])),
-                   "- lines --fix changed at the planted comment: %s" % ", ".join(
-                       "%d line%s at %d" % (k, "" if k == 1 else "s", v) for k, v in sorted(result["diff_sizes"].items())),
+                   "- lines --fix changed at the planted comment (a removed parameter's description may "
+                   "run over several lines): %s" % "; ".join(
+                       "%s: %d line%s at %d" % (c, k, "" if k == 1 else "s", v)
+                       for (c, k), v in sorted(result["diff_sizes"].items())),
                    "- lines --fix changed outside documentation comments: %d%s" % (
                        len(result["outside"]), " (%s)" % ", ".join(result["outside"][:10]) if result["outside"] else ""),
                    "- compiled before --fix: %d, after: %d; changed: %s" % (
